@@ -1,0 +1,16 @@
+// The three fixed identifiers: type library, IView and View differ only in the last two
+// hexadecimal digits of their first group (A0, AC, AD). Made once; never change them.
+#pragma once
+
+#include <cstdint>
+
+struct Guid {
+    uint32_t data1;
+    uint16_t data2;
+    uint16_t data3;
+    uint8_t data4[8];
+};
+
+constexpr Guid LibraryIdOrvane = {0x6D3B51A0, 0x8C4E, 0x4F27, {0x9B, 0x1D, 0x52, 0xE0, 0x7A, 0x3C, 0x96, 0x41}};
+constexpr Guid InterfaceIdView = {0x6D3B51AC, 0x8C4E, 0x4F27, {0x9B, 0x1D, 0x52, 0xE0, 0x7A, 0x3C, 0x96, 0x41}};
+constexpr Guid ClassIdView = {0x6D3B51AD, 0x8C4E, 0x4F27, {0x9B, 0x1D, 0x52, 0xE0, 0x7A, 0x3C, 0x96, 0x41}};
