@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Every test of both builds: native under AddressSanitizer and UBSan, then the Windows build
+# under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+echo "== native tests (AddressSanitizer, UBSan)"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+echo "== Windows tests (Wine)"
+bash scripts/test_windows.sh
