@@ -110,6 +110,7 @@ TEST_F(PictureSize, HeightAloneAndTwiceAppends)
     intel.Long(TagPixelYDimension, 480);
     intel.Long(TagPixelYDimension, 480);
     EXPECT_EQ(Slot(SlotImageSize), "640 x 480480");
-    intel.Long(TagPixelXDimension, 0xFFFFFFFFu);
-    EXPECT_EQ(Slot(SlotImageSize), "-1 x ");
+    intel.Long(TagPixelXDimension, 0xFFFFFFFFu);   // "%d" reads the word as signed
+    intel.Long(TagPixelYDimension, 0x80000000u);
+    EXPECT_EQ(Slot(SlotImageSize), "-1 x -2147483648");
 }
