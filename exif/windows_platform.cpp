@@ -1,6 +1,5 @@
 // The Windows platform: Win32 files, WinINet, the module's string table, COM error information.
 #include <windows.h>
-#include <oleauto.h>
 
 #include <cstring>
 #include <string>
