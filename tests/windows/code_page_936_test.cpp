@@ -22,7 +22,7 @@ std::wstring SystemDecode(const unsigned char* bytes, int length, bool* accepted
     return std::wstring(wide, static_cast<size_t>(units > 0 ? units : 0));
 }
 
-TEST(CodePage936, EverySingleByteDecodesAsTheSystemDoes)
+TEST(SystemCodePage936, EverySingleByteDecodesAsTheSystemDoes)
 {
     for (int value = 0; value < 256; ++value) {
         const unsigned char byte = static_cast<unsigned char>(value);
@@ -54,7 +54,7 @@ TEST(CodePage936, EverySingleByteDecodesAsTheSystemDoes)
 // When the system rejects the pair, DecodeCp936 gives U+FFFD for the lead byte alone, and the
 // trail byte decodes on its own. (Without MB_ERR_INVALID_CHARS the system instead turns the
 // lead byte and any non-zero byte after it into one '?': see the next test.)
-TEST(CodePage936, EveryLeadTrailPairDecodesAsTheSystemDoes)
+TEST(SystemCodePage936, EveryLeadTrailPairDecodesAsTheSystemDoes)
 {
     int validPairs = 0;
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
@@ -80,7 +80,7 @@ TEST(CodePage936, EveryLeadTrailPairDecodesAsTheSystemDoes)
     EXPECT_GT(validPairs, 21000) << "the double-byte half is there at all";
 }
 
-TEST(CodePage936, LenientSystemDecodingSwallowsTheByteAfterABadLeadByte)
+TEST(SystemCodePage936, LenientSystemDecodingSwallowsTheByteAfterABadLeadByte)
 {
     // The difference from DecodeCp936, pinned: 81 30 41 is '?' 'A' to the system, but
     // U+FFFD '0' 'A' to DecodeCp936, which keeps every byte that can stand on its own.
@@ -111,7 +111,7 @@ std::string SystemEncode(const std::wstring& wide, DWORD flags = 0)
     return narrow;
 }
 
-TEST(CodePage936, EveryTextEncodesAsTheSystemDoes)
+TEST(SystemCodePage936, EveryTextEncodesAsTheSystemDoes)
 {
     size_t count = 0;
     const TextEntry* table = TextTable(&count);
@@ -143,7 +143,7 @@ std::string Utf8Of(uint32_t unicode)
 // Utf8ToCp936 writes '?' for a character without its own code, as the system does with
 // WC_NO_BEST_FIT_CHARS; without the flag the system writes a look-alike for a few hundred of
 // them (U+00A5 becomes A3 A4), which no text of the table contains (the test above).
-TEST(CodePage936, EveryCharacterOfThePlaneEncodesAsTheSystemWithoutBestFit)
+TEST(SystemCodePage936, EveryCharacterOfThePlaneEncodesAsTheSystemWithoutBestFit)
 {
     int differences = 0;
     for (uint32_t unicode = 1; unicode <= 0xFFFF; ++unicode) {

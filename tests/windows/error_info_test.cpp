@@ -50,7 +50,7 @@ bool IsInterfaceIdView(const GUID& id)
            id.Data3 == InterfaceIdView.data3 && memcmp(id.Data4, InterfaceIdView.data4, 8) == 0;
 }
 
-class ErrorInformation : public testing::Test {
+class ComErrorInformation : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -60,7 +60,7 @@ protected:
     void TearDown() override { ClearThreadErrorInfo(); }
 };
 
-TEST_F(ErrorInformation, EveryReportedMessageBecomesTheDescriptionWithIViewsGuid)
+TEST_F(ComErrorInformation, EveryReportedMessageBecomesTheDescriptionWithIViewsGuid)
 {
     for (TextId id = MessageBadAddress; id <= MessageOk; ++id) {
         SCOPED_TRACE(id);
@@ -74,14 +74,14 @@ TEST_F(ErrorInformation, EveryReportedMessageBecomesTheDescriptionWithIViewsGuid
     }
 }
 
-TEST_F(ErrorInformation, OkIsTheTwoLetterText)
+TEST_F(ComErrorInformation, OkIsTheTwoLetterText)
 {
     ViewRecord record(TestModule());
     record.ReportMessage(MessageOk);
     EXPECT_TRUE(TakeSystemErrorInfo().description == L"ok");
 }
 
-TEST_F(ErrorInformation, PlatformCallSetsTheChineseText)
+TEST_F(ComErrorInformation, PlatformCallSetsTheChineseText)
 {
     const char gbk[] = "\xcd\xbc\xc6\xac\xca\xfd\xbe\xdd";  // 图片数据, in code page 936
     DefaultPlatform().setErrorInfo(gbk);
@@ -91,7 +91,7 @@ TEST_F(ErrorInformation, PlatformCallSetsTheChineseText)
     EXPECT_TRUE(IsInterfaceIdView(info.guid));
 }
 
-TEST_F(ErrorInformation, ReadingBackLeavesTheInformationInPlace)
+TEST_F(ComErrorInformation, ReadingBackLeavesTheInformationInPlace)
 {
     ViewRecord record(TestModule());
     record.ReportMessage(MessageNoExif);
@@ -109,7 +109,7 @@ TEST_F(ErrorInformation, ReadingBackLeavesTheInformationInPlace)
     EXPECT_TRUE(TakeSystemErrorInfo().isSet) << "a COM caller still finds it";
 }
 
-TEST_F(ErrorInformation, ClearingLeavesNone)
+TEST_F(ComErrorInformation, ClearingLeavesNone)
 {
     DefaultPlatform().setErrorInfo("text");
     ClearThreadErrorInfo();
@@ -118,7 +118,7 @@ TEST_F(ErrorInformation, ClearingLeavesNone)
     EXPECT_FALSE(TakeSystemErrorInfo().isSet);
 }
 
-TEST_F(ErrorInformation, LongDescriptionIsCutWithoutSplittingACharacter)
+TEST_F(ComErrorInformation, LongDescriptionIsCutWithoutSplittingACharacter)
 {
     // 40 Chinese characters are 80 bytes in code page 936; 31 of them fill 62 of the 63 bytes.
     std::wstring wide(40, L'\u56fe');

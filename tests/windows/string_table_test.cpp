@@ -22,13 +22,13 @@ std::set<TextId> KnownIds()
     return ids;
 }
 
-TEST(StringTable, RunsInCodePage936)
+TEST(ResourceStringTable, RunsInCodePage936)
 {
     // Without LC_ALL=zh_CN.UTF-8 Wine runs in 1252 and every Chinese text becomes '?'.
     ASSERT_EQ(GetACP(), 936u);
 }
 
-TEST(StringTable, EveryTextLoadsAsTheBuiltInCodePage936Bytes)
+TEST(ResourceStringTable, EveryTextLoadsAsTheBuiltInCodePage936Bytes)
 {
     ASSERT_EQ(GetACP(), 936u);
     size_t count = 0;
@@ -49,7 +49,7 @@ TEST(StringTable, EveryTextLoadsAsTheBuiltInCodePage936Bytes)
     }
 }
 
-TEST(StringTable, UnknownIdsLoadNothingInBothTables)
+TEST(ResourceStringTable, UnknownIdsLoadNothingInBothTables)
 {
     ASSERT_EQ(GetACP(), 936u);
     const std::set<TextId> known = KnownIds();
@@ -69,7 +69,7 @@ TEST(StringTable, UnknownIdsLoadNothingInBothTables)
     EXPECT_GT(unknownSeen, 800);
 }
 
-TEST(StringTable, SmallBuffersCutBothTablesAlike)
+TEST(ResourceStringTable, SmallBuffersCutBothTablesAlike)
 {
     // The system always passes 64, but the two loaders claim the same cutting rule.
     ASSERT_EQ(GetACP(), 936u);
@@ -88,7 +88,7 @@ TEST(StringTable, SmallBuffersCutBothTablesAlike)
     }
 }
 
-TEST(StringTable, PlatformLoadTextReadsTheModulesTable)
+TEST(ResourceStringTable, PlatformLoadTextReadsTheModulesTable)
 {
     ASSERT_EQ(GetACP(), 936u);
     char loaded[LoadSize] = {};

@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint32_t TwoGiB = 0x80000000u;
 
-class Win32File : public testing::Test {
+class Win32FileBackEnd : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(file.IsReady()); }
 
@@ -28,7 +28,7 @@ protected:
     const FileCalls& calls = Win32FileCalls();
 };
 
-TEST_F(Win32File, OpensAnExistingFileForReading)
+TEST_F(Win32FileBackEnd, OpensAnExistingFileForReading)
 {
     Handle handle = calls.open(file.Path());
     ASSERT_NE(handle, InvalidHandle());
@@ -41,7 +41,7 @@ TEST_F(Win32File, OpensAnExistingFileForReading)
     calls.close(handle);
 }
 
-TEST_F(Win32File, MissingPathOrDirectoryDoesNotOpen)
+TEST_F(Win32FileBackEnd, MissingPathOrDirectoryDoesNotOpen)
 {
     EXPECT_EQ(calls.open("Z:\\no\\such\\directory\\picture.jpg"), InvalidHandle());
     char directory[MAX_PATH] = {};
@@ -54,7 +54,7 @@ TEST_F(Win32File, MissingPathOrDirectoryDoesNotOpen)
     EXPECT_EQ(record.hFile, InvalidHandle());
 }
 
-TEST_F(Win32File, ShortReadDeliversWhatIsLeftAndKeepsTheRest)
+TEST_F(Win32FileBackEnd, ShortReadDeliversWhatIsLeftAndKeepsTheRest)
 {
     ViewRecord record = OpenRecord();
     ASSERT_TRUE(record.Seek(49, FromBeginning));
@@ -70,7 +70,7 @@ TEST_F(Win32File, ShortReadDeliversWhatIsLeftAndKeepsTheRest)
     record.Close();
 }
 
-TEST_F(Win32File, ZeroSizeReadsTheVariantsDefault)
+TEST_F(Win32FileBackEnd, ZeroSizeReadsTheVariantsDefault)
 {
     ViewRecord record = OpenRecord();
     unsigned char bytes[8] = {};
@@ -88,7 +88,7 @@ TEST_F(Win32File, ZeroSizeReadsTheVariantsDefault)
     record.Close();
 }
 
-TEST_F(Win32File, MoveBeforeTheBeginningFailsAndStays)
+TEST_F(Win32FileBackEnd, MoveBeforeTheBeginningFailsAndStays)
 {
     ViewRecord record = OpenRecord();
     ASSERT_TRUE(record.Seek(4, FromBeginning));
@@ -99,7 +99,7 @@ TEST_F(Win32File, MoveBeforeTheBeginningFailsAndStays)
     record.Close();
 }
 
-TEST_F(Win32File, MoveBeyondTheEndSucceedsAndTheReadFails)
+TEST_F(Win32FileBackEnd, MoveBeyondTheEndSucceedsAndTheReadFails)
 {
     ViewRecord record = OpenRecord();
     EXPECT_TRUE(record.Seek(100, FromBeginning));
@@ -112,7 +112,7 @@ TEST_F(Win32File, MoveBeyondTheEndSucceedsAndTheReadFails)
     record.Close();
 }
 
-TEST_F(Win32File, SetFilePointerWithoutHighPartReachesTwoGiB)
+TEST_F(Win32FileBackEnd, SetFilePointerWithoutHighPartReachesTwoGiB)
 {
     // Why the back end moves back: the system call itself accepts such a move.
     HANDLE handle = CreateFileA(file.Path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -122,7 +122,7 @@ TEST_F(Win32File, SetFilePointerWithoutHighPartReachesTwoGiB)
     CloseHandle(handle);
 }
 
-TEST_F(Win32File, MoveToTwoGiBOrBeyondFailsAndStays)
+TEST_F(Win32FileBackEnd, MoveToTwoGiBOrBeyondFailsAndStays)
 {
     Handle handle = calls.open(file.Path());
     ASSERT_NE(handle, InvalidHandle());
@@ -155,7 +155,7 @@ void CountingClose(Handle handle)
     Win32FileCalls().close(handle);
 }
 
-TEST_F(Win32File, CloseReleasesTheHandleOnce)
+TEST_F(Win32FileBackEnd, CloseReleasesTheHandleOnce)
 {
     Platform counting = DefaultPlatform();
     counting.file.close = CountingClose;
@@ -179,7 +179,7 @@ TEST_F(Win32File, CloseReleasesTheHandleOnce)
     EXPECT_EQ(fileCloses, 1) << "after a failed open there is nothing to release";
 }
 
-TEST_F(Win32File, FileOpenForWritingElsewhereIsRefused)
+TEST_F(Win32FileBackEnd, FileOpenForWritingElsewhereIsRefused)
 {
     HANDLE writer = CreateFileA(file.Path(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 0, nullptr);

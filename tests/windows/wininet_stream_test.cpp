@@ -31,7 +31,7 @@ const std::vector<unsigned char> SmallJpeg = {
 
 // ---- Real WinINet, loopback server ------------------------------------------------------
 
-class RealWinInet : public testing::Test {
+class WinInetLoopback : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -64,13 +64,13 @@ protected:
     const InternetCalls& calls = WinInetInternetCalls();
 };
 
-TEST_F(RealWinInet, OnlineSessionReadsThePicture)
+TEST_F(WinInetLoopback, OnlineSessionReadsThePicture)
 {
     EXPECT_EQ(Fetch(server.Url("/online.jpg"), 0), SmallJpeg);
     EXPECT_EQ(server.Requests(), 1);
 }
 
-TEST_F(RealWinInet, WineIgnoresTheOfflineFlag)
+TEST_F(WinInetLoopback, WineIgnoresTheOfflineFlag)
 {
     if (!RunningUnderWine())
         GTEST_SKIP() << "Windows serves an offline session from the cache only";
@@ -79,7 +79,7 @@ TEST_F(RealWinInet, WineIgnoresTheOfflineFlag)
     EXPECT_EQ(server.Requests(), 1);
 }
 
-TEST_F(RealWinInet, WineDoesNotImplementInternetSetFilePointer)
+TEST_F(WinInetLoopback, WineDoesNotImplementInternetSetFilePointer)
 {
     if (!RunningUnderWine())
         GTEST_SKIP() << "Windows moves within a cached picture";
@@ -98,7 +98,7 @@ TEST_F(RealWinInet, WineDoesNotImplementInternetSetFilePointer)
     calls.close(session);
 }
 
-TEST_F(RealWinInet, RecordOpensReadsAndClosesThroughWinInet)
+TEST_F(WinInetLoopback, RecordOpensReadsAndClosesThroughWinInet)
 {
     ViewRecord record(TestModule());
     ASSERT_EQ(record.isRemote, 1);
@@ -114,7 +114,7 @@ TEST_F(RealWinInet, RecordOpensReadsAndClosesThroughWinInet)
     EXPECT_EQ(record.hSession, nullptr);
 }
 
-TEST_F(RealWinInet, WalkOfALoopbackPictureStopsAtItsFirstMoveUnderWine)
+TEST_F(WinInetLoopback, WalkOfALoopbackPictureStopsAtItsFirstMoveUnderWine)
 {
     if (!RunningUnderWine())
         GTEST_SKIP() << "Windows would not find the picture in its cache";
@@ -241,7 +241,7 @@ const char* const Address = "http://example.test/photo.jpg";
 const std::string OfflineSession = "InternetOpenA(Orvane, 0, null, null, 0x01000000)";
 const std::string OnlineSession = "InternetOpenA(Orvane, 0, null, null, 0x00000000)";
 
-class RecordedWinInet : public testing::Test {
+class WinInetRecorded : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -264,7 +264,7 @@ protected:
     ViewRecord record{TestModule()};
 };
 
-TEST_F(RecordedWinInet, BackEndPassesWinInetTheDesignedArguments)
+TEST_F(WinInetRecorded, BackEndPassesWinInetTheDesignedArguments)
 {
     recorder.sessions = {Session1};
     recorder.url = UrlHandle;
@@ -286,7 +286,7 @@ TEST_F(RecordedWinInet, BackEndPassesWinInetTheDesignedArguments)
                             "InternetSetFilePointer(url, 7, null, 0, 0)", "InternetCloseHandle(url)"));
 }
 
-TEST_F(RecordedWinInet, OpenTriesTheOfflineSessionFirst)
+TEST_F(WinInetRecorded, OpenTriesTheOfflineSessionFirst)
 {
     recorder.sessions = {Session1, Session2};
     recorder.url = UrlHandle;
@@ -296,7 +296,7 @@ TEST_F(RecordedWinInet, OpenTriesTheOfflineSessionFirst)
     EXPECT_THAT(recorder.calls, ElementsAre(OfflineSession, OpenUrlOn("session1")));
 }
 
-TEST_F(RecordedWinInet, SessionWithoutFlagsOnlyWhenTheOfflineOneCannotBeMade)
+TEST_F(WinInetRecorded, SessionWithoutFlagsOnlyWhenTheOfflineOneCannotBeMade)
 {
     recorder.sessions = {nullptr, Session2};
     recorder.url = UrlHandle;
@@ -305,7 +305,7 @@ TEST_F(RecordedWinInet, SessionWithoutFlagsOnlyWhenTheOfflineOneCannotBeMade)
     EXPECT_THAT(recorder.calls, ElementsAre(OfflineSession, OnlineSession, OpenUrlOn("session2")));
 }
 
-TEST_F(RecordedWinInet, NoSessionAtAllFailsWithoutOpeningTheUrl)
+TEST_F(WinInetRecorded, NoSessionAtAllFailsWithoutOpeningTheUrl)
 {
     recorder.sessions = {nullptr, nullptr};
     EXPECT_FALSE(record.Open(Address));
@@ -313,7 +313,7 @@ TEST_F(RecordedWinInet, NoSessionAtAllFailsWithoutOpeningTheUrl)
     EXPECT_THAT(recorder.calls, ElementsAre(OfflineSession, OnlineSession));
 }
 
-TEST_F(RecordedWinInet, PictureNotInTheCacheEndsWith301WithoutGoingOnline)
+TEST_F(WinInetRecorded, PictureNotInTheCacheEndsWith301WithoutGoingOnline)
 {
     recorder.sessions = {Session1, Session2};
     recorder.url = nullptr;  // the offline session finds no copy
@@ -327,7 +327,7 @@ TEST_F(RecordedWinInet, PictureNotInTheCacheEndsWith301WithoutGoingOnline)
     EXPECT_EQ(record.hSession, nullptr);
 }
 
-TEST_F(RecordedWinInet, CloseReleasesTheUrlBeforeTheSessionAndOnlyOnce)
+TEST_F(WinInetRecorded, CloseReleasesTheUrlBeforeTheSessionAndOnlyOnce)
 {
     recorder.sessions = {Session1};
     recorder.url = UrlHandle;
@@ -342,7 +342,7 @@ TEST_F(RecordedWinInet, CloseReleasesTheUrlBeforeTheSessionAndOnlyOnce)
     EXPECT_THAT(recorder.calls, IsEmpty()) << "a second Close releases nothing";
 }
 
-TEST_F(RecordedWinInet, CloseAfterAFailedUrlOpenReleasesTheSessionOnly)
+TEST_F(WinInetRecorded, CloseAfterAFailedUrlOpenReleasesTheSessionOnly)
 {
     recorder.sessions = {Session1};
     recorder.url = nullptr;
@@ -352,7 +352,7 @@ TEST_F(RecordedWinInet, CloseAfterAFailedUrlOpenReleasesTheSessionOnly)
     EXPECT_THAT(recorder.calls, ElementsAre("InternetCloseHandle(session1)"));
 }
 
-TEST_F(RecordedWinInet, ReadsMovesAndPositionGoThroughTheUrlHandle)
+TEST_F(WinInetRecorded, ReadsMovesAndPositionGoThroughTheUrlHandle)
 {
     recorder.sessions = {Session1};
     recorder.url = UrlHandle;
@@ -373,7 +373,7 @@ TEST_F(RecordedWinInet, ReadsMovesAndPositionGoThroughTheUrlHandle)
     record.Close();
 }
 
-TEST_F(RecordedWinInet, UnimplementedMovesFailAsUnderWine)
+TEST_F(WinInetRecorded, UnimplementedMovesFailAsUnderWine)
 {
     recorder.sessions = {Session1};
     recorder.url = UrlHandle;
