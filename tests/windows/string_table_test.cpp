@@ -5,6 +5,7 @@
 #include <set>
 
 #include "exif/platform.h"
+#include "exif/view_record.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
 
@@ -98,6 +99,19 @@ TEST(ResourceStringTable, PlatformLoadTextReadsTheModulesTable)
     EXPECT_STREQ(loaded, expected);
     EXPECT_EQ(DefaultPlatform().loadText(TestModule(), 999, loaded, LoadSize), 0);
     EXPECT_EQ(loaded[0], 0);
+}
+
+TEST(ResourceStringTable, NullModuleMeansTheProgramItself)
+{
+    // A View record built without a module (the command line's) reads the program's table.
+    ASSERT_EQ(GetACP(), 936u);
+    ViewRecord record;
+    char loaded[SlotSize] = {};
+    char expected[SlotSize] = {};
+    record.LoadText(TextProductName, loaded);
+    LoadTextCp936(TextProductName, expected, SlotSize);
+    EXPECT_STREQ(loaded, expected);
+    EXPECT_STREQ(loaded, "Orvane");
 }
 
 }  // namespace
