@@ -1,0 +1,94 @@
+// JSON string escaping, hexadecimal bytes and UTF-8 validation for the front end's output.
+#include "cli/json_text.h"
+
+#include <cstdint>
+
+namespace {
+
+const char HexDigits[] = "0123456789abcdef";
+
+// The length of the valid UTF-8 character at text[at], or 0 when none starts there.
+size_t Utf8Length(const std::string& text, size_t at)
+{
+    const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+    const uint8_t lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    size_t length = 0;
+    uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;  // no overlong forms
+        if (lead == 0xED)
+            high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length)
+        return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF)
+            return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& utf8)
+{
+    std::string result = "\"";
+    for (char c : utf8) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (c == '"' || c == '\\') {
+            result += '\\';
+            result += c;
+        } else if (byte < 0x20) {
+            result += "\\u00";
+            result += HexDigits[byte >> 4];
+            result += HexDigits[byte & 0x0F];
+        } else {
+            result += c;
+        }
+    }
+    result += '"';
+    return result;
+}
+
+std::string HexBytes(const char* bytes, size_t length)
+{
+    std::string result;
+    result.reserve(2 * length);
+    for (size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<uint8_t>(bytes[i]);
+        result += HexDigits[byte >> 4];
+        result += HexDigits[byte & 0x0F];
+    }
+    return result;
+}
+
+std::string ValidUtf8(const std::string& text)
+{
+    std::string result;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = Utf8Length(text, at);
+        if (length == 0) {
+            result += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            result.append(text, at, length);
+            at += length;
+        }
+    }
+    return result;
+}

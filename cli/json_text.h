@@ -1,0 +1,14 @@
+// The pieces of the front end's JSON lines: strings, hex bytes, valid UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// A JSON string literal with its quotes: '"' and '\' escaped, control characters as \u00XX.
+std::string JsonString(const std::string& utf8);
+
+// The bytes in lower-case hexadecimal, two digits each, nothing between them.
+std::string HexBytes(const char* bytes, size_t length);
+
+// The text with every byte that starts no valid UTF-8 character replaced by U+FFFD.
+std::string ValidUtf8(const std::string& text);

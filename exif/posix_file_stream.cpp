@@ -1,0 +1,144 @@
+// The native local back end: POSIX files behind Win32 file semantics, over the Windows-form
+// paths that the address rules make ("home\u\a.jpg" is read as "/home/u/a.jpg").
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include "exif/native_backends.h"
+
+namespace {
+
+constexpr uint32_t LargestPosition = 0x7FFFFFFF;  // 2 GiB and more count as failures
+
+// Fixed records instead of one allocation per open; the position is our own, 32 bits wide,
+// so a move never needs the kernel and a failed one cannot move anything.
+struct FileRecord {
+    std::atomic<bool> isOpen;
+    int descriptor;
+    uint32_t position;
+};
+
+constexpr int RecordCount = 16;
+FileRecord records[RecordCount];
+
+FileRecord* Claim()
+{
+    for (FileRecord& record : records) {
+        bool expected = false;
+        if (record.isOpen.compare_exchange_strong(expected, true))
+            return &record;
+    }
+    return nullptr;
+}
+
+// Compares addresses only, so a stale or foreign handle is never dereferenced.
+FileRecord* Find(Handle file)
+{
+    for (FileRecord& record : records) {
+        if (static_cast<Handle>(&record) == file)
+            return record.isOpen.load() ? &record : nullptr;
+    }
+    return nullptr;
+}
+
+// Backslashes become slashes, and the path is taken from the root: the address rules leave
+// "file:///home/u/a.jpg" as "home\u\a.jpg". False when it does not fit.
+bool NativePath(const char* path, char (&native)[PATH_MAX])
+{
+    if (!path || !*path)
+        return false;
+    size_t write = 0;
+    if (*path != '/' && *path != '\\')
+        native[write++] = '/';
+    for (; *path; ++path) {
+        if (write + 1 >= sizeof native)
+            return false;
+        native[write++] = *path == '\\' ? '/' : *path;
+    }
+    native[write] = 0;
+    return true;
+}
+
+Handle Open(const char* path)
+{
+    char native[PATH_MAX];
+    if (!NativePath(path, native))
+        return InvalidHandle();
+    // Non-blocking, so that a FIFO cannot hang the open; regular files ignore the flag.
+    int descriptor = open(native, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (descriptor < 0)
+        return InvalidHandle();
+    struct stat status;
+    FileRecord* record = nullptr;
+    // Like CreateFileA without backup semantics, a directory is refused.
+    if (fstat(descriptor, &status) == 0 && !S_ISDIR(status.st_mode))
+        record = Claim();
+    if (!record) {
+        close(descriptor);
+        return InvalidHandle();
+    }
+    record->descriptor = descriptor;
+    record->position = 0;
+    return record;
+}
+
+// One pread at our position; a short read is a success, and nothing is completed.
+bool Read(Handle file, void* destination, uint32_t size, uint32_t* delivered)
+{
+    *delivered = 0;
+    FileRecord* record = Find(file);
+    if (!record)
+        return false;
+    // The 32-bit position must not wrap.
+    uint32_t room = 0xFFFFFFFFu - record->position;
+    size_t wanted = size > room ? room : size;
+    ssize_t count;
+    do {
+        count = pread(record->descriptor, destination, wanted, static_cast<off_t>(record->position));
+    } while (count < 0 && errno == EINTR);
+    if (count < 0)
+        return false;
+    *delivered = static_cast<uint32_t>(count);
+    record->position += *delivered;
+    return true;
+}
+
+// SetFilePointer without a high part: the new position, or InvalidPosition and no move.
+uint32_t Move(Handle file, int32_t distance, SeekOrigin origin)
+{
+    FileRecord* record = Find(file);
+    if (!record)
+        return InvalidPosition;
+    int64_t target = distance;
+    if (origin == FromCurrent)
+        target += record->position;
+    else if (origin != FromBeginning)
+        return InvalidPosition;
+    if (target < 0 || target > LargestPosition)
+        return InvalidPosition;
+    record->position = static_cast<uint32_t>(target);
+    return record->position;
+}
+
+void Close(Handle file)
+{
+    FileRecord* record = Find(file);
+    if (!record)
+        return;
+    close(record->descriptor);
+    record->descriptor = -1;
+    record->isOpen.store(false);
+}
+
+}  // namespace
+
+const FileCalls& PosixFileCalls()
+{
+    static const FileCalls calls = {Open, Read, Move, Close};
+    return calls;
+}

@@ -1,0 +1,265 @@
+// The command-line front end: JSON text, hex, local paths into addresses, options and exit status.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <string>
+
+#include "cli/command_line.h"
+#include "cli/json_text.h"
+#include "cli/local_address.h"
+#include "resources/text_table.h"
+
+namespace {
+
+const char Replacement[] = "\xEF\xBF\xBD";
+
+TEST(JsonText, QuotesAndBackslashesAreEscaped)
+{
+    EXPECT_EQ(JsonString(R"(a"b\c)"), R"("a\"b\\c")");
+    EXPECT_EQ(JsonString(""), "\"\"");
+}
+
+TEST(JsonText, ControlCharactersBecomeUnicodeEscapes)
+{
+    EXPECT_EQ(JsonString(std::string("\x01\n\t\x1f", 4)), R"("\u0001\u000a\u0009\u001f")");
+    EXPECT_EQ(JsonString(std::string("\0", 1)), R"("\u0000")");
+    EXPECT_EQ(JsonString("\x7f/\xE5\x85\x89"), "\"\x7f/\xE5\x85\x89\"");  // no escape needed
+}
+
+TEST(JsonText, HexIsTwoLowerCaseDigitsPerByte)
+{
+    EXPECT_EQ(HexBytes("\x00\x0a\xff\xAB\x7f", 5), "000affab7f");
+    EXPECT_EQ(HexBytes("", 0), "");
+}
+
+TEST(JsonText, ValidUtf8StaysAndInvalidBytesAreReplaced)
+{
+    EXPECT_EQ(ValidUtf8("F 2.8 \xC3\xA9 \xE5\x85\x89 \xF0\x9F\x93\xB7"), "F 2.8 \xC3\xA9 \xE5\x85\x89 \xF0\x9F\x93\xB7");
+    EXPECT_EQ(ValidUtf8("a\xC3"), std::string("a") + Replacement);
+    EXPECT_EQ(ValidUtf8("\xC0\x80"), std::string(Replacement) + Replacement);  // overlong
+    EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), std::string(Replacement) + Replacement + Replacement);  // surrogate
+    EXPECT_EQ(ValidUtf8("\xF4\x90\x80\x80x").size(), 4 * 3 + 1u);  // above U+10FFFF
+    EXPECT_EQ(ValidUtf8("\xE5\x85z"), std::string(Replacement) + Replacement + "z");
+}
+
+AddressOutcome OutcomeWithSlots()
+{
+    AddressOutcome outcome;
+    outcome.messageId = MessageOk;
+    strcpy(outcome.message, "ok");
+    strcpy(outcome.slots[SlotMake], "Canon");
+    strcpy(outcome.slots[SlotUserComment], "\xCF\xE0\xBB\xFA");  // "相机"
+    return outcome;
+}
+
+TEST(JsonOutcome, ObjectHasItsKeysInOrderAndFortyOneSlots)
+{
+    std::string emptyStrings;
+    for (int i = 0; i < 38; ++i)
+        emptyStrings += "\"\", ";
+    const std::string expected = "{\"address\": \"a.jpg\", \"message_id\": 305, \"message\": \"ok\", "
+                                 "\"slots\": [\"\", \"Canon\", " + emptyStrings + "\"\xE7\x9B\xB8\xE6\x9C\xBA\"], "
+                                 "\"slots_hex\": [\"\", \"43616e6f6e\", " + emptyStrings + "\"cfe0bbfa\"]}";
+    EXPECT_EQ(FormatJsonOutcome("a.jpg", OutcomeWithSlots()), expected);
+}
+
+TEST(JsonOutcome, InvalidCodePage936BytesBecomeReplacementCharacters)
+{
+    AddressOutcome outcome = OutcomeWithSlots();
+    strcpy(outcome.slots[SlotModel], "A\x81");
+    const std::string line = FormatJsonOutcome("a.jpg", outcome);
+    EXPECT_NE(line.find(std::string("\"Canon\", \"A") + Replacement + "\""), std::string::npos) << line;
+    EXPECT_NE(line.find("\"43616e6f6e\", \"4181\""), std::string::npos) << line;
+}
+
+TEST(JsonOutcome, UnterminatedSlotIsCutAt63Bytes)
+{
+    AddressOutcome outcome = OutcomeWithSlots();
+    memset(outcome.slots[SlotDescription], 'd', SlotSize);
+    const std::string line = FormatJsonOutcome("a.jpg", outcome);
+    EXPECT_NE(line.find("[\"" + std::string(63, 'd') + "\", \"Canon\""), std::string::npos) << line;
+    EXPECT_NE(line.find("[\"" + HexBytes(std::string(63, 'd').c_str(), 63) + "\", \"43616e6f6e\""), std::string::npos);
+}
+
+TEST(JsonOutcome, AddressAndSlotTextsAreEscaped)
+{
+    AddressOutcome outcome = OutcomeWithSlots();
+    strcpy(outcome.slots[SlotMake], "say \"hi\"\t");
+    const std::string line = FormatJsonOutcome("C:\\a\"b.jpg", outcome);
+    EXPECT_EQ(line.rfind(R"({"address": "C:\\a\"b.jpg", )", 0), 0u) << line;
+    EXPECT_NE(line.find(R"("say \"hi\"\u0009")"), std::string::npos) << line;
+}
+
+TEST(PlainRows, RowsAreLabelTabTextInUtf8)
+{
+    AddressOutcome outcome;
+    outcome.rowCount = 2;
+    outcome.rows[0] = {SlotMake, "\xCF\xE0\xBB\xFA\xB3\xA7\xC9\xCC", "Canon"};
+    outcome.rows[1] = {SlotSoftware, "\xC8\xED\xBC\xFE    ", "x"};
+    EXPECT_EQ(FormatRows(outcome), "相机厂商\tCanon\n软件    \tx\n");
+}
+
+TEST(LocalAddress, PosixAbsolutePathGetsFileScheme)
+{
+    EXPECT_EQ(FileAddressForPath("/home/u/a.jpg", "/tmp", PathStyle::Posix), "file:///home/u/a.jpg");
+}
+
+TEST(LocalAddress, PosixRelativePathJoinsCurrentDirectory)
+{
+    EXPECT_EQ(FileAddressForPath("a.jpg", "/home/u", PathStyle::Posix), "file:///home/u/a.jpg");
+    EXPECT_EQ(FileAddressForPath("d/a.jpg", "/", PathStyle::Posix), "file:///d/a.jpg");
+}
+
+TEST(LocalAddress, BlanksBecomePercent20AndNothingElseIsEscaped)
+{
+    EXPECT_EQ(FileAddressForPath("/home/u/my  photo%.jpg", "/", PathStyle::Posix), "file:///home/u/my%20%20photo%.jpg");
+    EXPECT_EQ(FileAddressForPath("a b.jpg", "C:\\my d", PathStyle::Windows), "file:///C:/my%20d/a%20b.jpg");
+}
+
+TEST(LocalAddress, WindowsDrivePathTurnsSeparatorsIntoSlashes)
+{
+    EXPECT_EQ(FileAddressForPath("C:\\d\\a.jpg", "E:\\w", PathStyle::Windows), "file:///C:/d/a.jpg");
+    EXPECT_EQ(FileAddressForPath("C:/d/a.jpg", "E:\\w", PathStyle::Windows), "file:///C:/d/a.jpg");
+}
+
+TEST(LocalAddress, WindowsRelativePathsJoinTheCurrentDirectory)
+{
+    EXPECT_EQ(FileAddressForPath("a.jpg", "C:\\", PathStyle::Windows), "file:///C:/a.jpg");
+    EXPECT_EQ(FileAddressForPath("x\\a.jpg", "C:\\d", PathStyle::Windows), "file:///C:/d/x/a.jpg");
+    EXPECT_EQ(FileAddressForPath("\\x\\a.jpg", "D:\\w", PathStyle::Windows), "file:///D:/x/a.jpg");
+    EXPECT_EQ(FileAddressForPath("d:a.jpg", "D:\\w", PathStyle::Windows), "file:///D:/w/a.jpg");
+    EXPECT_EQ(FileAddressForPath("E:a.jpg", "D:\\w", PathStyle::Windows), "file:///E:/a.jpg");
+}
+
+TEST(LocalAddress, WindowsUncPathKeepsItsTwoLeadingSeparators)
+{
+    // The address rules turn "file:///" + "//srv/share" back into "\\srv\share".
+    EXPECT_EQ(FileAddressForPath("\\\\srv\\share\\a.jpg", "C:\\", PathStyle::Windows), "file://///srv/share/a.jpg");
+}
+
+TEST(LocalAddress, CodePage936TrailBackslashIsPartOfItsCharacter)
+{
+    // 0x95 0x5C is one character whose second byte happens to be a backslash.
+    EXPECT_EQ(FileAddressForPath("C:\\\x95\x5C\\a.jpg", "C:\\", PathStyle::Windows), "file:///C:/\x95\x5C/a.jpg");
+}
+
+TEST(LocalAddress, UrlsOfAnySchemeAreRecognised)
+{
+    EXPECT_TRUE(LooksLikeUrl("https://example.com/a.jpg"));
+    EXPECT_TRUE(LooksLikeUrl("xyz://"));
+    EXPECT_TRUE(LooksLikeUrl("file://host/a.jpg"));
+    EXPECT_TRUE(LooksLikeUrl("svn+ssh://h/x"));
+    EXPECT_FALSE(LooksLikeUrl("C://d/a.jpg"));  // a drive letter, not a scheme
+    EXPECT_FALSE(LooksLikeUrl("1ab://x"));
+    EXPECT_FALSE(LooksLikeUrl("a.jpg"));
+    EXPECT_FALSE(LooksLikeUrl("mailto:x@example.com"));
+    EXPECT_FALSE(LooksLikeUrl("dir/x://y"));
+}
+
+TEST(LocalAddress, PictureAddressPrefixesAreExact)
+{
+    EXPECT_TRUE(IsPictureAddress("http://h/a.jpg"));
+    EXPECT_TRUE(IsPictureAddress("ftp://h/a.jpg"));
+    EXPECT_TRUE(IsPictureAddress("gopher://h/a.jpg"));
+    EXPECT_TRUE(IsPictureAddress("file:///a.jpg"));
+    EXPECT_FALSE(IsPictureAddress("file://a.jpg"));
+    EXPECT_FALSE(IsPictureAddress("HTTP://h/a.jpg"));
+    EXPECT_FALSE(IsPictureAddress(" http://h/a.jpg"));
+}
+
+TEST(LocalAddress, ArgumentsThatAreUrlsStayAsGiven)
+{
+    EXPECT_EQ(AddressForArgument("https://example.com/a b.jpg"), "https://example.com/a b.jpg");
+    EXPECT_EQ(AddressForArgument("http://example.com/a b.jpg"), "http://example.com/a b.jpg");
+    EXPECT_EQ(AddressForArgument("file:///x/a b.jpg"), "file:///x/a b.jpg");
+}
+
+TEST(LocalAddress, RelativeArgumentIsMadeAbsolute)
+{
+    const std::string address = AddressForArgument("a.jpg");
+    ASSERT_EQ(address.rfind("file:///", 0), 0u) << address;
+    EXPECT_EQ(address, FileAddressForPath("a.jpg", CurrentDirectory(), NativePathStyle));
+    EXPECT_GT(address.size(), strlen("file:///a.jpg"));
+}
+
+struct CommandRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CommandRun RunWith(std::initializer_list<const char*> arguments)
+{
+    std::vector<const char*> list(arguments);
+    std::ostringstream out, err;
+    const int status = RunOrvane(static_cast<int>(list.size()), list.data(), out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CommandLine, NoAddressIsUsageError)
+{
+    const CommandRun run = RunWith({});
+    EXPECT_EQ(run.status, ExitUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("usage: orvane [--json] ADDRESS..."), std::string::npos) << run.err;
+    EXPECT_EQ(RunWith({"--json"}).status, ExitUsage);
+}
+
+TEST(CommandLine, UnknownOptionIsUsageError)
+{
+    for (const char* option : {"-x", "--jsonx", "--HELP"}) {
+        const CommandRun run = RunWith({option, "a.jpg"});
+        EXPECT_EQ(run.status, ExitUsage) << option;
+        EXPECT_EQ(run.out, "") << option;
+        EXPECT_NE(run.err.find(std::string("unknown option ") + option), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("usage: orvane"), std::string::npos) << run.err;
+    }
+}
+
+TEST(CommandLine, HelpPrintsUsageOnStandardOutput)
+{
+    const CommandRun run = RunWith({"--help"});
+    EXPECT_EQ(run.status, ExitAllRead);
+    EXPECT_EQ(run.out.rfind("usage: orvane [--json] ADDRESS...\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(CommandLine, VersionPrintsNameAndNumber)
+{
+    const CommandRun run = RunWith({"--version"});
+    EXPECT_EQ(run.status, ExitAllRead);
+    EXPECT_EQ(run.out, "orvane 1.0.0\n");
+}
+
+TEST(CommandLine, RefusedAddressExitsWithOneAndReportsMessage300)
+{
+    const CommandRun run = RunWith({"--json", "https://example.com/a.jpg"});
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    const std::string message = FindText(MessageBadAddress);
+    EXPECT_EQ(run.out.rfind("{\"address\": \"https://example.com/a.jpg\", \"message_id\": 300, \"message\": \"" +
+                                message + "\", \"slots\": [\"\", ",
+                            0),
+              0u)
+        << run.out;
+    EXPECT_EQ(run.out.back(), '\n');
+    EXPECT_EQ(run.err, "https://example.com/a.jpg: " + message + "\n");
+}
+
+TEST(CommandLine, PlainFailurePrintsOnlyToStandardError)
+{
+    const CommandRun run = RunWith({"xyz://h/a.jpg"});
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "xyz://h/a.jpg: " + std::string(FindText(MessageBadAddress)) + "\n");
+}
+
+TEST(CommandLine, DoubleDashEndsOptions)
+{
+    const CommandRun run = RunWith({"--", "--json"});
+    EXPECT_EQ(run.status, ExitSomeNotRead);  // a file named "--json" that isn't there
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("--json: ", 0), 0u) << run.err;
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// A good file cut at every byte: each prefix ends with exactly one message and no open handle.
+#include <gtest/gtest.h>
+
+#include "support/reading.h"
+
+namespace {
+
+constexpr uint32_t TiffBase = 12;
+
+Bytes GoodFile(Order order, TiffLayout* layout)
+{
+    TiffBuilder tiff(order);
+    tiff.ifd0.Ascii(0xE001, "a text of some length").Long(0xE002, 5).AddPointer(0x8769, Target::ExifIfd);
+    tiff.exifIfd.Rational(0xE003, 10, 1250).Add(0xE004, 3, 3, {0, 1, 0, 2, 0, 3}).AddPointer(0x927C, Target::MakerNote);
+    tiff.makerNote.Ascii(0xE005, "maker note text").Short(0xE006, 2);
+    return Jpeg({Segment(0xE0, Bytes(10, 0x4A)), ExifSegment(tiff.Build(layout))});
+}
+
+// The message each cut must end with, from where the file's fields lie.
+TextId ExpectedFor(size_t kept, uint32_t base, uint32_t exifIfd)
+{
+    if (kept == 0)
+        return MessageCannotRead;
+    if (kept < 2)
+        return MessageNotJpeg;
+    if (kept < base - 2)  // inside a segment header, or before "Exif" is complete
+        return MessageNoExif;
+    if (kept <= base + exifIfd)  // up to the Exif IFD's count, nothing of which arrived
+        return MessageBadData;
+    return MessageOk;
+}
+
+void CutEverywhere(Order order, bool remote)
+{
+    TiffLayout layout;
+    Bytes good = GoodFile(order, &layout);
+    uint32_t base = TiffBase + 14;
+    // The Exif IFD pointer is IFD0's third entry; cut inside it, the entry keeps some bytes of
+    // the entry before it, so the recorded offset (and with it the message) is not the file's.
+    size_t pointerStart = base + layout.ifd0 + 2 + 2 * 12;
+    for (size_t kept = 0; kept <= good.size(); ++kept) {
+        Reading reading(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(kept)));
+        // As the interpreter records them from the pointer entries.
+        reading.view.exifIfdOffset = layout.exifIfd;
+        reading.view.makerNoteOffset = layout.makerNote;
+        bool ok = remote ? reading.ReadRemote() : reading.ReadLocal();
+        TextId expected = ExpectedFor(kept, base, layout.exifIfd);
+        EXPECT_EQ(reading.stream.counters().reports, 1u) << "kept " << kept;
+        if (kept <= pointerStart || kept >= pointerStart + 12) {
+            EXPECT_EQ(std::string(reading.stream.lastReport()), MessageText(expected)) << "kept " << kept;
+            EXPECT_EQ(ok, expected == MessageOk) << "kept " << kept;
+        }
+        EXPECT_EQ(reading.stream.OpenHandles(), 0) << "kept " << kept;
+        EXPECT_EQ(reading.stream.counters().badHandles, 0u) << "kept " << kept;
+    }
+}
+
+TEST(Truncation, EveryPrefixOfALittleEndianFileEndsWithOneMessage) { CutEverywhere(Order::Little, false); }
+
+TEST(Truncation, EveryPrefixOfABigEndianFileEndsWithOneMessage) { CutEverywhere(Order::Big, false); }
+
+TEST(Truncation, EveryPrefixReadRemotelyEndsWithOneMessage) { CutEverywhere(Order::Little, true); }
+
+TEST(Truncation, EveryFailedMoveEndsWithOneMessage)
+{
+    TiffLayout layout;
+    Bytes good = GoodFile(Order::Big, &layout);
+    for (uint32_t failing = 1; failing < 40; ++failing) {
+        Reading reading(good);
+        reading.view.exifIfdOffset = layout.exifIfd;
+        reading.view.makerNoteOffset = layout.makerNote;
+        reading.stream.faults.failMoveNumber = failing;
+        reading.ReadLocal();
+        EXPECT_EQ(reading.stream.counters().reports, 1u) << "move " << failing;
+        EXPECT_EQ(reading.stream.OpenHandles(), 0) << "move " << failing;
+    }
+}
+
+TEST(Truncation, WholeFileWalksAllThreeDirectories)
+{
+    TiffLayout layout;
+    Bytes good = GoodFile(Order::Big, &layout);
+    Reading reading(good);
+    reading.view.exifIfdOffset = layout.exifIfd;
+    reading.view.makerNoteOffset = layout.makerNote;
+    EXPECT_TRUE(reading.ReadLocal());
+    EXPECT_EQ(reading.view.entry.tag, 0xE006);  // the note's last entry, read little-endian
+    EXPECT_EQ(reading.view.entry.valueOffset, 2u);
+}
+
+}  // namespace
