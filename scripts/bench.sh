@@ -62,9 +62,9 @@ echo "== in-process readers ($count photographs)"
 
 echo "== whole processes, one photograph per process"
 list=$(IFS=,; echo "${photos[*]}")
-hyperfine -N --warmup 3 --runs $runs -L photo "$list" \
+hyperfine -N -i --warmup 3 --runs $runs -L photo "$list" \
     "$orvane {photo}" "exiv2 -pt {photo}" --export-json "$results/process_one.json" >/dev/null
-hyperfine -N --warmup 1 --runs $slow_runs -L photo "$list" \
+hyperfine -N -i --warmup 1 --runs $slow_runs -L photo "$list" \
     "exiftool {photo}" --export-json "$results/process_one_exiftool.json" >/dev/null
 
 echo "== whole processes, $((count * 10)) photographs per process"
