@@ -53,7 +53,7 @@ std::string BaseName(const std::string& path)
 
 // Other addresses and faults over one shape: remote reads, refused addresses, a failed open,
 // the n-th move or read failing, a second reading on the same record.
-const Bytes Variants[][ControlSize] = {
+const uint8_t Variants[][ControlSize] = {
     {HttpFiller, 0, 0, 0, 20},
     {GopherFiller, FailOfflineSession, 0, 0, 3},
     {FtpFiller, FailUrlOpen, 0, 0, 4},
@@ -72,9 +72,13 @@ bool WriteReadExifSeeds(const std::string& directory, int pictureCount, char** p
     std::vector<SeedShape> shapes = SeedShapes();
     for (const SeedShape& shape : shapes)
         ok &= WriteFile(directory + "/" + shape.name, WithControl({}, shape.bytes));
-    const SeedShape& rich = shapes[shapes.size() / 2];
+    const SeedShape* rich = &shapes.front();
+    for (const SeedShape& shape : shapes) {
+        if (shape.name == "every_tag_ii")
+            rich = &shape;
+    }
     for (size_t i = 0; i < sizeof Variants / sizeof Variants[0]; ++i)
-        ok &= WriteFile(directory + "/variant" + std::to_string(i) + "_" + rich.name, WithControl(Variants[i], rich.bytes));
+        ok &= WriteFile(directory + "/variant" + std::to_string(i) + "_" + rich->name, WithControl(Bytes(Variants[i], Variants[i] + ControlSize), rich->bytes));
     for (int i = 0; i < pictureCount; ++i) {
         Bytes picture;
         if (!ReadFile(pictures[i], picture)) {

@@ -214,7 +214,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint8_t* picture = data + controlSize;
     size_t pictureSize = size - controlSize;
 
-    MemoryStream stream(picture, pictureSize);
+    // One stream for the process: its buffers are large, and Reset gives each run a fresh start.
+    static MemoryStream stream(nullptr, 0);
+    stream.Reset(picture, pictureSize);
     stream.faults.failFileOpen = (control[1] & FailFileOpen) != 0;
     stream.faults.failOfflineSession = (control[1] & FailOfflineSession) != 0;
     stream.faults.failPlainSession = (control[1] & FailPlainSession) != 0;
@@ -241,5 +243,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             stream.Reset(picture, pictureSize);  // faults stay, counts start again
         ReadOnce(view, stream, control, picture, pictureSize);
     }
+    stream.Reset(nullptr, 0);  // libFuzzer frees the input after the call
     return 0;
 }
