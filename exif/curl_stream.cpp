@@ -7,7 +7,7 @@
 // meaning here, and every picture comes from its server.
 #include "exif/curl_stream.h"
 
-#include <curl/curl.h>
+#include "exif/curl_loader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,7 +30,7 @@ std::atomic<uint32_t> stallSetting{CurlDefaultStallMilliseconds};
 void InitialiseCurlOnce()
 {
     // curl_global_init is not thread-safe itself; a function-local static runs it exactly once.
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    static const CURLcode initialised = Curl().globalInit(CURL_GLOBAL_DEFAULT);
     (void)initialised;
 }
 
@@ -61,7 +61,7 @@ struct UrlStream : CurlHandle {
     ~UrlStream() override
     {
         if (easy)
-            curl_easy_cleanup(easy);
+            Curl().easyCleanup(easy);
     }
     CURL* easy = nullptr;
     long stallMilliseconds = CurlDefaultStallMilliseconds;
@@ -109,8 +109,8 @@ void Decide(Transfer& transfer)
     transfer.isDecided = true;
     long status = 0;
     const char* scheme = nullptr;
-    curl_easy_getinfo(transfer.stream->easy, CURLINFO_RESPONSE_CODE, &status);
-    curl_easy_getinfo(transfer.stream->easy, CURLINFO_SCHEME, &scheme);
+    Curl().easyGetinfo(transfer.stream->easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easyGetinfo(transfer.stream->easy, CURLINFO_SCHEME, &scheme);
     if (IsHttpScheme(scheme)) {
         transfer.isRejected = status >= 400;
         transfer.isRanged = transfer.askedRange && status == 206;
@@ -208,16 +208,16 @@ Outcome Fetch(Transfer& transfer, uint64_t from, uint64_t limit, bool ranged)
     std::string range;
     if (ranged)
         range = std::to_string(from) + "-" + std::to_string(from + limit - 1);
-    curl_easy_setopt(stream.easy, CURLOPT_RANGE, ranged ? range.c_str() : nullptr);
-    curl_easy_setopt(stream.easy, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(stream.easy, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(stream.easy, CURLOPT_XFERINFODATA, &transfer);
-    const CURLcode result = curl_easy_perform(stream.easy);
+    Curl().easySetopt(stream.easy, CURLOPT_RANGE, ranged ? range.c_str() : nullptr);
+    Curl().easySetopt(stream.easy, CURLOPT_WRITEDATA, &transfer);
+    Curl().easySetopt(stream.easy, CURLOPT_HEADERDATA, &transfer);
+    Curl().easySetopt(stream.easy, CURLOPT_XFERINFODATA, &transfer);
+    const CURLcode result = Curl().easyPerform(stream.easy);
 
     long status = 0;
     const char* scheme = nullptr;
-    curl_easy_getinfo(stream.easy, CURLINFO_RESPONSE_CODE, &status);
-    curl_easy_getinfo(stream.easy, CURLINFO_SCHEME, &scheme);
+    Curl().easyGetinfo(stream.easy, CURLINFO_RESPONSE_CODE, &status);
+    Curl().easyGetinfo(stream.easy, CURLINFO_SCHEME, &scheme);
     if (IsHttpScheme(scheme) && status >= 400)
         transfer.isRejected = true;
     if (transfer.isRejected)
@@ -232,19 +232,19 @@ Outcome Fetch(Transfer& transfer, uint64_t from, uint64_t limit, bool ranged)
 bool Configure(UrlStream& stream, const Session& session, const char* url)
 {
     CURL* easy = stream.easy;
-    bool ok = curl_easy_setopt(easy, CURLOPT_URL, url) == CURLE_OK;
-    ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher") == CURLE_OK;
+    bool ok = Curl().easySetopt(easy, CURLOPT_URL, url) == CURLE_OK;
+    ok = ok && Curl().easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,gopher") == CURLE_OK;
     // Never on to local files or other protocols: a server decides where a redirect goes.
-    ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK;
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, session.agent.c_str());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, MaximumRedirects);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, session.connectMilliseconds);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, ReadHeader);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, WatchProgress);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    ok = ok && Curl().easySetopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK;
+    Curl().easySetopt(easy, CURLOPT_USERAGENT, session.agent.c_str());
+    Curl().easySetopt(easy, CURLOPT_NOSIGNAL, 1L);
+    Curl().easySetopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    Curl().easySetopt(easy, CURLOPT_MAXREDIRS, MaximumRedirects);
+    Curl().easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, session.connectMilliseconds);
+    Curl().easySetopt(easy, CURLOPT_WRITEFUNCTION, WriteBody);
+    Curl().easySetopt(easy, CURLOPT_HEADERFUNCTION, ReadHeader);
+    Curl().easySetopt(easy, CURLOPT_XFERINFOFUNCTION, WatchProgress);
+    Curl().easySetopt(easy, CURLOPT_NOPROGRESS, 0L);
     return ok;
 }
 
@@ -329,7 +329,7 @@ Handle OpenUrl(Handle sessionHandle, const char* url)
         return nullptr;
     auto* stream = new UrlStream;
     stream->stallMilliseconds = session->stallMilliseconds;
-    stream->easy = curl_easy_init();
+    stream->easy = Curl().easyInit();
     if (!stream->easy || !Configure(*stream, *session, url)) {
         delete stream;
         return nullptr;

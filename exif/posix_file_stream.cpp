@@ -1,9 +1,17 @@
 // The native local back end: POSIX files behind Win32 file semantics, over the Windows-form
 // paths that the address rules make ("home\u\a.jpg" is read as "/home/u/a.jpg").
+//
+// A read is answered from a block of the file that one pread fetched, refetched at the read's
+// position when the read is not inside it. For a regular file that gives the same bytes, counts
+// and failures as one pread per read, at a fraction of the calls; like the share mode of the
+// Windows open, it assumes nobody writes the file while it is open.
+#include "exif/posix_file_stream.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -21,10 +29,15 @@ struct FileRecord {
     std::atomic<bool> isOpen;
     int descriptor;
     uint32_t position;
+    // block[0, blockLength) holds the file from blockStart; a block shorter than PosixBlockSize
+    // ends at the end of the file.
+    bool hasBlock;
+    uint32_t blockLength;
+    uint64_t blockStart;
+    uint8_t block[PosixBlockSize];
 };
 
-constexpr int RecordCount = 16;
-FileRecord records[RecordCount];
+FileRecord records[PosixHandleCount];
 
 FileRecord* Claim()
 {
@@ -84,10 +97,52 @@ Handle Open(const char* path)
     }
     record->descriptor = descriptor;
     record->position = 0;
+    record->hasBlock = false;
     return record;
 }
 
-// One pread at our position; a short read is a success, and nothing is completed.
+// One pread, restarted when a signal interrupts it: the byte count, or -1.
+ssize_t ReadAt(int descriptor, void* destination, size_t size, uint64_t offset)
+{
+    ssize_t count;
+    do {
+        count = pread(descriptor, destination, size, static_cast<off_t>(offset));
+    } while (count < 0 && errno == EINTR);
+    return count;
+}
+
+// The bytes that one pread of `wanted` bytes at `offset` would deliver, or -1 where it would
+// fail. The block answers when it holds them all, or holds the end of the file that the read
+// reaches; otherwise it is refetched at the offset, and a read longer than a block bypasses it.
+ssize_t ReadThroughBlock(FileRecord& record, uint8_t* destination, size_t wanted, uint64_t offset)
+{
+    if (wanted == 0)
+        return 0;
+    bool inBlock = record.hasBlock && offset >= record.blockStart;
+    uint64_t skip = inBlock ? offset - record.blockStart : 0;
+    bool endsInBlock = record.blockLength < PosixBlockSize;
+    if (!inBlock || (skip + wanted > record.blockLength && !endsInBlock)) {
+        if (wanted > PosixBlockSize)
+            return ReadAt(record.descriptor, destination, wanted, offset);
+        ssize_t count = ReadAt(record.descriptor, record.block, PosixBlockSize, offset);
+        if (count < 0) {
+            record.hasBlock = false;
+            return -1;
+        }
+        record.hasBlock = true;
+        record.blockStart = offset;
+        record.blockLength = static_cast<uint32_t>(count);
+        skip = 0;
+    }
+    // Short only where the file ends.
+    size_t available = skip < record.blockLength ? record.blockLength - static_cast<size_t>(skip) : 0;
+    size_t count = wanted < available ? wanted : available;
+    if (count > 0)
+        memcpy(destination, record.block + skip, count);
+    return static_cast<ssize_t>(count);
+}
+
+// A short read is a success, and nothing is completed.
 bool Read(Handle file, void* destination, uint32_t size, uint32_t* delivered)
 {
     *delivered = 0;
@@ -97,10 +152,7 @@ bool Read(Handle file, void* destination, uint32_t size, uint32_t* delivered)
     // The 32-bit position must not wrap.
     uint32_t room = 0xFFFFFFFFu - record->position;
     size_t wanted = size > room ? room : size;
-    ssize_t count;
-    do {
-        count = pread(record->descriptor, destination, wanted, static_cast<off_t>(record->position));
-    } while (count < 0 && errno == EINTR);
+    ssize_t count = ReadThroughBlock(*record, static_cast<uint8_t*>(destination), wanted, record->position);
     if (count < 0)
         return false;
     *delivered = static_cast<uint32_t>(count);

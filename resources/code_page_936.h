@@ -8,8 +8,13 @@
 constexpr uint32_t ReplacementCharacter = 0xFFFD;
 
 // Decodes the character at the start of bytes[0..length): its code point and how many bytes it
-// took. A byte that starts no valid character gives U+FFFD and takes one byte, so decoding
-// goes on with the next byte (a lead byte before an invalid trail byte, a lead byte at the end).
+// took. Valid are the ASCII bytes, 0x80 (U+20AC), 0xFF (U+F8F5) and the lead/trail pairs that
+// Windows defines; on these MultiByteToWideChar(936, MB_ERR_INVALID_CHARS) agrees, except that
+// it refuses 0xFF alone (a private-use character), which its lenient mode maps as here.
+// Anything else - a lead byte before a byte that makes no defined pair with it, or a lead byte
+// at the end - gives U+FFFD and takes the lead byte only, so decoding goes on with the next
+// byte. (Windows' lenient mode instead turns such a lead byte and any non-zero byte after it
+// into one '?'.)
 uint32_t DecodeCp936(const uint8_t* bytes, size_t length, size_t* consumed);
 
 // The whole text as UTF-8, invalid sequences as U+FFFD.
@@ -17,5 +22,7 @@ std::string Cp936ToUtf8(const char* text, size_t length);
 
 // LoadStringA-style conversion: the UTF-8 text in code page 936 into buffer, cut at size - 1
 // bytes without splitting a character, always terminated; returns the bytes written.
-// A character that the code page lacks becomes '?', as WideCharToMultiByte's default.
+// A character without a code of its own becomes '?', as WideCharToMultiByte with
+// WC_NO_BEST_FIT_CHARS; without that flag (and in LoadStringA) Windows writes a look-alike for
+// a few hundred characters, e.g. U+00A5 as A3 A4, none of which the string table uses.
 int Utf8ToCp936(const char* utf8, char* buffer, int size);

@@ -2,6 +2,7 @@
 #include "resources/text_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "resources/code_page_936.h"
@@ -13,6 +14,44 @@ const TextEntry Texts[] = {
 #include "resources/strings.def"
 #undef ORVANE_TEXT
 };
+
+// No text grows in code page 936: a character of two or three UTF-8 bytes takes two, or one '?'.
+constexpr size_t Cp936PoolSize = 0
+#define ORVANE_TEXT(id, text) + sizeof(text)
+#include "resources/strings.def"
+#undef ORVANE_TEXT
+    ;
+
+// Every text converted once, on first use: converting at each load cost more than the rest of
+// reading a photograph and listing its rows.
+struct Cp936Texts {
+    const char* text[std::size(Texts)];
+    size_t length[std::size(Texts)];
+    char pool[Cp936PoolSize];
+};
+
+const Cp936Texts& ConvertedTexts()
+{
+    static const Cp936Texts* const converted = [] {
+        static Cp936Texts table;
+        size_t used = 0;
+        for (size_t i = 0; i < std::size(Texts); ++i) {
+            int room = static_cast<int>(strlen(Texts[i].utf8) + 1);
+            table.text[i] = table.pool + used;
+            table.length[i] = static_cast<size_t>(Utf8ToCp936(Texts[i].utf8, table.pool + used, room));
+            used += table.length[i] + 1;
+        }
+        return &table;
+    }();
+    return *converted;
+}
+
+// Code page 936 lead bytes; every other byte is a character of its own (0x80 is the euro sign).
+bool IsLeadByte(char byte)
+{
+    auto value = static_cast<unsigned char>(byte);
+    return value >= 0x81 && value <= 0xFE;
+}
 
 }  // namespace
 
@@ -33,10 +72,25 @@ int LoadTextCp936(TextId id, char* buffer, int size)
 {
     if (size <= 0)
         return 0;
-    const char* text = FindText(id);
-    if (!text) {
+    auto found = std::lower_bound(std::begin(Texts), std::end(Texts), id,
+                                  [](const TextEntry& e, TextId wanted) { return e.id < wanted; });
+    if (found == std::end(Texts) || found->id != id) {
         buffer[0] = 0;
         return 0;
     }
-    return Utf8ToCp936(text, buffer, size);
+    const Cp936Texts& converted = ConvertedTexts();
+    const auto index = static_cast<size_t>(found - std::begin(Texts));
+    const char* text = converted.text[index];
+    const size_t length = converted.length[index];
+    // Cut at size - 1 bytes without splitting a character, as LoadStringA.
+    size_t cut = length < static_cast<size_t>(size) ? length : 0;
+    while (cut < length) {
+        size_t width = IsLeadByte(text[cut]) && cut + 1 < length ? 2 : 1;
+        if (cut + width > static_cast<size_t>(size - 1))
+            break;
+        cut += width;
+    }
+    memcpy(buffer, text, cut);
+    buffer[cut] = 0;
+    return static_cast<int>(cut);
 }

@@ -229,12 +229,15 @@ bool LoopbackHttpServer::SendAll(int connection, const char* data, size_t length
         pollfd waiting{connection, POLLOUT, 0};
         if (poll(&waiting, 1, PollMilliseconds) <= 0)
             continue;
+        // Counted before the call: the client may have the bytes before send returns.
+        if (isBody)
+            bodyBytesSent += length;
         // A client that has what it wants closes; no SIGPIPE for that.
         const ssize_t sent = send(connection, data, length, MSG_NOSIGNAL);
+        if (isBody)
+            bodyBytesSent -= length - static_cast<size_t>(std::max<ssize_t>(sent, 0));
         if (sent <= 0)
             return false;
-        if (isBody)
-            bodyBytesSent += static_cast<uint64_t>(sent);
         data += sent;
         length -= static_cast<size_t>(sent);
     }

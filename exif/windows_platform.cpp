@@ -1,0 +1,119 @@
+// The Windows platform: Win32 files, WinINet, the module's string table, COM error information.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "exif/error_info.h"
+#include "exif/platform.h"
+#include "exif/win32_file_stream.h"
+#include "exif/wininet_stream.h"
+
+namespace {
+
+static_assert(sizeof(Guid) == sizeof(GUID), "the identifiers have the layout of a GUID");
+
+GUID ToSystemGuid(const Guid& id)
+{
+    GUID converted;
+    converted.Data1 = id.data1;
+    converted.Data2 = id.data2;
+    converted.Data3 = id.data3;
+    memcpy(converted.Data4, id.data4, sizeof converted.Data4);
+    return converted;
+}
+
+Guid FromSystemGuid(const GUID& id)
+{
+    Guid converted;
+    converted.data1 = id.Data1;
+    converted.data2 = id.Data2;
+    converted.data3 = id.Data3;
+    memcpy(converted.data4, id.Data4, sizeof converted.data4);
+    return converted;
+}
+
+int LoadModuleText(Handle module, TextId id, char* buffer, int size)
+{
+    return LoadStringA(static_cast<HINSTANCE>(module), id, buffer, size);
+}
+
+// What the reader relies on from AtlSetErrorInfo: a new error object whose description is the
+// text and whose GUID is IView's, made the thread's error information. Help file and context
+// stay empty, as the reader passes none.
+void SetThreadErrorText(const char* text)
+{
+    // A code page 936 character is one or two bytes and always becomes one wide character,
+    // so the byte length plus one for the terminator is always room enough.
+    std::vector<WCHAR> wide(strlen(text) + 1, 0);
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), static_cast<int>(wide.size()));
+
+    ICreateErrorInfo* created = nullptr;
+    if (FAILED(CreateErrorInfo(&created)))
+        return;
+    GUID interfaceId = ToSystemGuid(InterfaceIdView);
+    created->SetGUID(interfaceId);
+    created->SetDescription(wide.data());
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(created->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    created->Release();
+}
+
+// The ANSI form of a wide text, cut at 63 bytes without splitting a double-byte character.
+void CopyAnsiText(const WCHAR* wide, char (&description)[SlotSize])
+{
+    description[0] = 0;
+    if (!wide)
+        return;
+    int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return;
+    std::string ansi(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], needed, nullptr, nullptr);
+    size_t length = strlen(ansi.c_str());
+    size_t kept = 0;
+    while (kept < length) {
+        size_t width = IsDBCSLeadByte(static_cast<BYTE>(ansi[kept])) && kept + 1 < length ? 2 : 1;
+        if (kept + width > SlotSize - 1)
+            break;
+        kept += width;
+    }
+    memcpy(description, ansi.data(), kept);
+    description[kept] = 0;
+}
+
+}  // namespace
+
+bool GetThreadErrorInfo(char (&description)[SlotSize], Guid* guid)
+{
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) != S_OK || !info)
+        return false;
+    // GetErrorInfo takes the information away from the thread; looking must not consume it.
+    SetErrorInfo(0, info);
+
+    BSTR text = nullptr;
+    if (FAILED(info->GetDescription(&text)))
+        text = nullptr;
+    CopyAnsiText(text, description);
+    SysFreeString(text);
+    if (guid) {
+        GUID id = GUID_NULL;
+        info->GetGUID(&id);
+        *guid = FromSystemGuid(id);
+    }
+    info->Release();
+    return true;
+}
+
+void ClearThreadErrorInfo() { SetErrorInfo(0, nullptr); }
+
+const Platform& DefaultPlatform()
+{
+    static const Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText, SetThreadErrorText};
+    return platform;
+}

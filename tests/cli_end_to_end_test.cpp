@@ -1,0 +1,235 @@
+// The built `orvane` program on the sample photographs, and remote reading through the loopback
+// server, compared with stored outputs that were checked by hand.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/read_address.h"
+#include "support/loopback_http_server.h"
+#include "resources/text_table.h"
+
+namespace {
+
+struct Sample {
+    const char* name;
+    TextId message;
+};
+
+// jfif_then_exif.jpg carries XMP, not Exif, in its only APP1 segment: it ends with 303.
+const Sample Samples[] = {
+    {"Canon_40D", MessageOk},        {"Fujifilm_FinePix6900ZOOM", MessageOk}, {"Nikon_D70", MessageOk},
+    {"Olympus_C8080WZ", MessageOk},  {"PaintTool_sample", MessageOk},         {"Sony_HDR-HC3", MessageOk},
+    {"fujifilm-dx10", MessageOk},    {"jfif_then_exif", MessageNoExif},       {"long_description", MessageOk},
+};
+
+int ExpectedStatus(const Sample& sample) { return sample.message == MessageOk ? ExitAllRead : ExitSomeNotRead; }
+
+std::string ExpectedErr(const Sample& sample)
+{
+    if (sample.message == MessageOk)
+        return "";
+    return std::string(sample.name) + ".jpg: " + FindText(sample.message) + "\n";
+}
+
+const std::string SamplesDirectory = ORVANE_SAMPLES_DIR;
+const std::string ExpectedDirectory = SamplesDirectory + "/../tests/expected";
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string result = "'";
+    for (char c : text)
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return result + "'";
+}
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the program in directory with the given (already quoted) arguments.
+ProgramRun RunProgram(const std::string& directory, const std::string& arguments)
+{
+    char errPath[] = "/tmp/orvane-cli-err-XXXXXX";
+    const int errFile = mkstemp(errPath);
+    EXPECT_GE(errFile, 0);
+    close(errFile);
+    const std::string command = "cd " + Quoted(directory) + " && exec " + Quoted(ORVANE_CLI_PATH) + " " + arguments +
+                                " 2>" + Quoted(errPath);
+    ProgramRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    EXPECT_NE(pipe, nullptr);
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t count = 0;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, count);
+    const int waited = pclose(pipe);
+    run.status = WIFEXITED(waited) ? WEXITSTATUS(waited) : -1;
+    run.err = ReadWholeFile(errPath);
+    unlink(errPath);
+    return run;
+}
+
+TEST(CliEndToEnd, PlainListsMatchStoredOutputs)
+{
+    for (const Sample& sample : Samples) {
+        const ProgramRun run = RunProgram(SamplesDirectory, Quoted(std::string(sample.name) + ".jpg"));
+        EXPECT_EQ(run.status, ExpectedStatus(sample)) << sample.name;
+        EXPECT_EQ(run.err, ExpectedErr(sample)) << sample.name;
+        EXPECT_EQ(run.out, ReadWholeFile(ExpectedDirectory + "/" + sample.name + ".txt")) << sample.name;
+    }
+}
+
+TEST(CliEndToEnd, JsonLinesMatchStoredOutputs)
+{
+    for (const Sample& sample : Samples) {
+        const ProgramRun run = RunProgram(SamplesDirectory, "--json " + Quoted(std::string(sample.name) + ".jpg"));
+        EXPECT_EQ(run.status, ExpectedStatus(sample)) << sample.name;
+        EXPECT_EQ(run.err, ExpectedErr(sample)) << sample.name;
+        EXPECT_EQ(run.out, ReadWholeFile(ExpectedDirectory + "/" + sample.name + ".json")) << sample.name;
+        EXPECT_NE(run.out.find("\"message_id\": " + std::to_string(sample.message) + ","), std::string::npos);
+    }
+}
+
+TEST(CliEndToEnd, SeveralAddressesAreHeadedAndAFailureMakesStatusOne)
+{
+    const ProgramRun run = RunProgram(SamplesDirectory, "Canon_40D.jpg README.md missing.jpg Olympus_C8080WZ.jpg");
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    EXPECT_EQ(run.out, "== Canon_40D.jpg\n" + ReadWholeFile(ExpectedDirectory + "/Canon_40D.txt") +
+                           "== Olympus_C8080WZ.jpg\n" + ReadWholeFile(ExpectedDirectory + "/Olympus_C8080WZ.txt"));
+    EXPECT_EQ(run.err, "README.md: " + std::string(FindText(MessageNotJpeg)) + "\nmissing.jpg: " +
+                           FindText(MessageCannotRead) + "\n");
+}
+
+TEST(CliEndToEnd, JsonReportsEveryAddressWithItsMessage)
+{
+    const ProgramRun run = RunProgram(SamplesDirectory, "--json README.md missing.jpg");
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    std::istringstream lines(run.out);
+    std::string first, second, third;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_FALSE(std::getline(lines, third));
+    EXPECT_EQ(first.rfind("{\"address\": \"README.md\", \"message_id\": 302, \"message\": \"" +
+                              std::string(FindText(MessageNotJpeg)) + "\", ", 0),
+              0u)
+        << first;
+    EXPECT_EQ(second.rfind("{\"address\": \"missing.jpg\", \"message_id\": 301, ", 0), 0u) << second;
+}
+
+// Everything after the "address" member, which differs with the way the picture was named.
+std::string AfterAddress(const std::string& line) { return line.substr(line.find("\"message_id\"")); }
+
+TEST(CliEndToEnd, FileAddressAndPathWithBlanksReadTheSame)
+{
+    char directory[] = "/tmp/orvane cli XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string copy = std::string(directory) + "/a photo.jpg";
+    {
+        std::ofstream out(copy, std::ios::binary);
+        out << ReadWholeFile(SamplesDirectory + "/Canon_40D.jpg");
+    }
+    const std::string expected = ReadWholeFile(ExpectedDirectory + "/Canon_40D.json");
+    const ProgramRun byPath = RunProgram("/", "--json " + Quoted(copy));
+    const ProgramRun byRelativePath = RunProgram(directory, "--json 'a photo.jpg'");
+    std::string address = "file://" + copy;
+    for (size_t at; (at = address.find(' ')) != std::string::npos;)
+        address.replace(at, 1, "%20");
+    const ProgramRun byAddress = RunProgram("/", "--json " + Quoted(address));
+    for (const ProgramRun* run : {&byPath, &byRelativePath, &byAddress}) {
+        EXPECT_EQ(run->status, ExitAllRead) << run->err;
+        EXPECT_EQ(AfterAddress(run->out), AfterAddress(expected));
+    }
+    unlink(copy.c_str());
+    rmdir(directory);
+}
+
+// A sample photograph followed by generated bytes, so that it has the size of a real photo.
+ServerOptions PhotoServer(ServeMode mode, const char* sample, uint64_t size)
+{
+    ServerOptions options;
+    options.mode = mode;
+    const std::string bytes = ReadWholeFile(SamplesDirectory + "/" + sample + ".jpg");
+    options.prefix.assign(bytes.begin(), bytes.end());
+    options.bodySize = size;
+    return options;
+}
+
+void ExpectSameSlots(const AddressOutcome& remote, const AddressOutcome& local)
+{
+    for (int i = 0; i < SlotCount; ++i)
+        EXPECT_STREQ(remote.slots[i], local.slots[i]) << "slot " << i;
+    EXPECT_EQ(remote.rowCount, local.rowCount);
+}
+
+TEST(RemoteEndToEnd, TwentyMegabytePhotoIsReadFromItsFirstBlocks)
+{
+    for (const Sample& sample : Samples) {
+        LoopbackHttpServer server(PhotoServer(ServeMode::Ranges, sample.name, 20 * 1000 * 1000));
+        const AddressOutcome remote = ReadAddress(server.Url(), nullptr, DefaultPlatform());
+        const AddressOutcome local =
+            ReadAddress("file://" + SamplesDirectory + "/" + sample.name + ".jpg", nullptr, DefaultPlatform());
+        EXPECT_EQ(remote.messageId, sample.message) << sample.name;
+        EXPECT_EQ(local.messageId, sample.message) << sample.name;
+        ExpectSameSlots(remote, local);
+        EXPECT_LT(server.BodyBytesSent(), 256u * 1024) << sample.name;
+        RecordProperty(std::string(sample.name) + "_body_bytes_sent", static_cast<int>(server.BodyBytesSent()));
+        std::printf("%s: %llu body bytes sent for a 20 MB photo\n", sample.name,
+                    static_cast<unsigned long long>(server.BodyBytesSent()));
+    }
+}
+
+TEST(RemoteEndToEnd, RangeRefusingServerGivesTheSameSlots)
+{
+    LoopbackHttpServer server(PhotoServer(ServeMode::WholeBody, "Nikon_D70", 3 * 1000 * 1000));
+    const AddressOutcome remote = ReadAddress(server.Url(), nullptr, DefaultPlatform());
+    const AddressOutcome local = ReadAddress("file://" + SamplesDirectory + "/Nikon_D70.jpg", nullptr, DefaultPlatform());
+    EXPECT_EQ(remote.messageId, MessageOk);
+    ExpectSameSlots(remote, local);
+    EXPECT_EQ(server.RequestCount(), 1);
+}
+
+TEST(RemoteEndToEnd, MissingRemotePictureEndsWith301)
+{
+    ServerOptions options;
+    options.mode = ServeMode::Status;
+    options.status = 404;
+    LoopbackHttpServer server(options);
+    const AddressOutcome outcome = ReadAddress(server.Url(), nullptr, DefaultPlatform());
+    EXPECT_EQ(outcome.messageId, MessageCannotRead);
+    EXPECT_EQ(outcome.rowCount, 0);
+}
+
+TEST(RemoteEndToEnd, ProgramListsARemotePhoto)
+{
+    LoopbackHttpServer server(PhotoServer(ServeMode::Ranges, "Canon_40D", 1000 * 1000));
+    const ProgramRun run = RunProgram("/", Quoted(server.Url()));
+    EXPECT_EQ(run.status, ExitAllRead) << run.err;
+    EXPECT_EQ(run.out, ReadWholeFile(ExpectedDirectory + "/Canon_40D.txt"));
+}
+
+}  // namespace
+
+#endif
