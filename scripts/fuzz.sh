@@ -67,6 +67,7 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus" "$findings"
     rm -rf "$logs"
     mkdir -p "$logs"
+    touch "$logs/.start"  # findings newer than this are this run's
     max_len_name="max_len_$target"
     echo "== $target: ${seconds}s on $workers workers"
     # Each job writes fuzz-N.log into the working directory.
@@ -86,7 +87,19 @@ for target in "${targets[@]}"; do
     done
     reports=$(grep -lE '^==[0-9]+==ERROR|runtime error:|ERROR: libFuzzer|invariant broken' "$logs"/fuzz-*.log || true)
     artifacts=$(find "$findings" -type f \( -name 'crash-*' -o -name 'timeout-*' -o -name 'leak-*' -o -name 'oom-*' \) \
-        -newer "$logs" 2>/dev/null || true)
+        -newer "$logs/.start" 2>/dev/null || true)
+    # Parallel jobs each keep their own new inputs: merge them into the smallest corpus that
+    # keeps every feature (not in the brief CI run, whose corpus starts afresh).
+    if [ "$ci" -eq 0 ] && [ -z "$reports$artifacts" ]; then
+        merged="$corpus.merged"
+        rm -rf "$merged"
+        mkdir -p "$merged"
+        if ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/${target}_fuzz" -merge=1 -max_len="${!max_len_name}" \
+            "$merged" "$corpus" "$seeds/$target" >"$logs/merge.log" 2>&1; then
+            rm -rf "$corpus"
+            mv "$merged" "$corpus"
+        fi
+    fi
     # The coverage of the whole corpus, measured once over it.
     coverage=$(ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/${target}_fuzz" -runs=0 -max_len="${!max_len_name}" \
         "$corpus" "$seeds/$target" 2>&1 | grep -E 'INITED|DONE' | tail -1 | grep -oE 'cov: [0-9]+ ft: [0-9]+' || echo 'cov: ? ft: ?')
