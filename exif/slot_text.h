@@ -3,7 +3,9 @@
 
 #include "exif/info_slot.h"
 
-#if defined(__GNUC__)
+#if defined(__clang__)  // the fuzz build; clang knows no gnu_printf
+#define ORVANE_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#elif defined(__GNUC__)
 #define ORVANE_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
 #else
 #define ORVANE_PRINTF_FORMAT(f, a)

@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev libfuzzer-14-dev
     g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb
     libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine
+    golang-github-rwcarlsen-goexif-dev
 )
 
 missing=()

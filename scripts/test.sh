@@ -14,3 +14,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 echo "== Windows tests (Wine)"
 bash scripts/test_windows.sh
+
+echo "== fuzzing (brief, fails on any finding)"
+bash scripts/fuzz.sh --ci
