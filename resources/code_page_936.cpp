@@ -111,6 +111,10 @@ void AppendUtf8(std::string& out, uint32_t unicode)
 
 uint32_t DecodeCp936(const uint8_t* bytes, size_t length, size_t* consumed)
 {
+    if (length == 0) {
+        *consumed = 0;
+        return ReplacementCharacter;
+    }
     *consumed = 1;
     uint8_t first = bytes[0];
     if (first < 0x80)

@@ -14,7 +14,7 @@ constexpr uint32_t ReplacementCharacter = 0xFFFD;
 // Anything else - a lead byte before a byte that makes no defined pair with it, or a lead byte
 // at the end - gives U+FFFD and takes the lead byte only, so decoding goes on with the next
 // byte. (Windows' lenient mode instead turns such a lead byte and any non-zero byte after it
-// into one '?'.)
+// into one '?'.) An empty input reads nothing: U+FFFD, and consumed is 0.
 uint32_t DecodeCp936(const uint8_t* bytes, size_t length, size_t* consumed);
 
 // The whole text as UTF-8, invalid sequences as U+FFFD.
