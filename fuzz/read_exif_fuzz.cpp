@@ -11,6 +11,7 @@
 #include "exif/memory_stream.h"
 #include "exif/view_record.h"
 #include "fuzz/read_exif_input.h"
+#include "support/address_model.h"
 
 namespace {
 
@@ -66,36 +67,6 @@ bool MakeAddress(const uint8_t* control, const uint8_t* picture, size_t size, st
     case HttpPictureBytes: address = "http://" + PictureText(picture, size, length); break;
     }
     return true;
-}
-
-// The address rules restated: at least 10 bytes and one of four exact prefixes.
-bool IsAcceptable(const std::string& address)
-{
-    if (address.size() < 10)
-        return false;
-    for (const char* prefix : {"http://", "ftp://", "gopher://", "file:///"}) {
-        if (address.compare(0, std::strlen(prefix), prefix) == 0)
-            return true;
-    }
-    return false;
-}
-
-bool IsLocal(const std::string& address) { return address.compare(0, 8, "file:///") == 0; }
-
-std::string LocalPath(const std::string& address)
-{
-    std::string out;
-    for (size_t i = 8; i < address.size(); ++i) {
-        if (address[i] == '/') {
-            out += '\\';
-        } else if (address[i] == '%' && address.compare(i + 1, 2, "20") == 0) {
-            out += ' ';
-            i += 2;
-        } else {
-            out += address[i];
-        }
-    }
-    return out;
 }
 
 const std::string& MessageText(TextId id)
@@ -181,7 +152,7 @@ void ReadOnce(ViewRecord& view, MemoryStream& stream, const uint8_t* control, co
 
     uint8_t remoteBefore = view.isRemote;
     bool accepted = view.ClassifyAddress(address);
-    REQUIRE(accepted == (!isNull && IsAcceptable(text)));
+    REQUIRE(accepted == (!isNull && IsAcceptableAddress(text)));
     if (!accepted) {
         REQUIRE(isNull || text == address);
         CheckRefusal(view, stream, remoteBefore);
@@ -189,10 +160,10 @@ void ReadOnce(ViewRecord& view, MemoryStream& stream, const uint8_t* control, co
         return;
     }
     REQUIRE(stream.counters().reports == 0);
-    bool local = IsLocal(text);
+    bool local = text.compare(0, 8, "file:///") == 0;
     REQUIRE(view.isRemote == (local ? 0 : 1));
     std::string handed = address;
-    REQUIRE(handed == (local ? LocalPath(text) : text));
+    REQUIRE(handed == RewrittenAddress(text));
     REQUIRE(handed.size() <= text.size());
 
     bool ok = view.ReadExif(address);

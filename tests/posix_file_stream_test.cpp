@@ -3,7 +3,6 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 #include "exif/error_info.h"
 #include "exif/native_backends.h"
 #include "exif/view_record.h"
+#include "support/open_descriptors.h"
 #include "support/exif_builder.h"
 
 namespace {
@@ -28,18 +28,6 @@ std::string WindowsForm(const std::string& path)
         if (c == '/')
             c = '\\';
     return out;
-}
-
-int OpenDescriptors()
-{
-    int count = 0;
-    DIR* directory = opendir("/proc/self/fd");
-    if (!directory)
-        return -1;
-    while (dirent* item = readdir(directory))
-        count += item->d_name[0] != '.' ? 1 : 0;
-    closedir(directory);
-    return count;
 }
 
 class TempFile {

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "exif/native_backends.h"
+#include "support/address_model.h"
+#include "support/open_descriptors.h"
 #include "support/reading.h"
 
 namespace {
@@ -60,18 +62,6 @@ Bytes FileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int OpenDescriptors()
-{
-    int count = 0;
-    DIR* directory = opendir("/proc/self/fd");
-    if (!directory)
-        return -1;
-    while (dirent* item = readdir(directory))
-        count += item->d_name[0] != '.' ? 1 : 0;
-    closedir(directory);
-    return count;
 }
 
 // Where the first APP1 segment ends, from the segment headers; the file's size without one.
@@ -242,36 +232,6 @@ TEST(RealPictures, PackagePicturesCutAtEveryLengthEndWithOneMessage)
     std::printf("%zu package pictures, %zu cuts\n", pictures.size(), cuts);
 }
 
-// The rules restated, to hold the rewrite to.
-bool IsAcceptable(const std::string& address)
-{
-    if (address.size() < 10)
-        return false;
-    for (const char* prefix : {"http://", "ftp://", "gopher://", "file:///"}) {
-        if (address.compare(0, std::strlen(prefix), prefix) == 0)
-            return true;
-    }
-    return false;
-}
-
-std::string Rewritten(const std::string& address)
-{
-    if (address.compare(0, 8, "file:///") != 0)
-        return address;
-    std::string out;
-    for (size_t i = 8; i < address.size(); ++i) {
-        if (address[i] == '/') {
-            out += '\\';
-        } else if (address[i] == '%' && address.compare(i + 1, 2, "20") == 0) {
-            out += ' ';
-            i += 2;
-        } else {
-            out += address[i];
-        }
-    }
-    return out;
-}
-
 // The address in a heap block of exactly its size, so that AddressSanitizer sees any access
 // past it; the result as the rules say, and one report exactly when it is refused.
 void ExpectRules(const std::string& address)
@@ -282,12 +242,12 @@ void ExpectRules(const std::string& address)
     ViewRecord view(nullptr, MemoryStream::platform());
     bool accepted = view.ClassifyAddress(buffer.get());
     std::string shown = address.size() > 40 ? address.substr(0, 40) + "..." : address;
-    ASSERT_EQ(accepted, IsAcceptable(address)) << shown << " (" << address.size() << " bytes)";
+    ASSERT_EQ(accepted, IsAcceptableAddress(address)) << shown << " (" << address.size() << " bytes)";
     EXPECT_EQ(stream.counters().reports, accepted ? 0u : 1u) << shown;
     EXPECT_EQ(stream.CallCount(), 0u) << shown;
     std::string after(buffer.get());
     EXPECT_LE(after.size(), address.size()) << shown;
-    EXPECT_EQ(after, accepted ? Rewritten(address) : address) << shown;
+    EXPECT_EQ(after, accepted ? RewrittenAddress(address) : address) << shown;
     if (accepted) {
         EXPECT_EQ(view.isRemote, address.compare(0, 8, "file:///") == 0 ? 0 : 1) << shown;
     }
@@ -347,7 +307,7 @@ TEST(AddressRobustness, PercentAtEveryPositionOfAFileAddress)
         ExpectRules(address.substr(0, at + 1));  // the escape cut off at the end of the text
     }
     ExpectRules("file:///%20%20%20%20");
-    EXPECT_EQ(Rewritten("file:///%20%20%20%20"), "    ");
+    EXPECT_EQ(RewrittenAddress("file:///%20%20%20%20"), "    ");
 }
 
 }  // namespace
