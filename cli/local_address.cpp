@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "resources/code_page_936.h"
+
 #ifdef _WIN32
 #include <direct.h>
 #else
@@ -15,12 +17,6 @@ namespace {
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool IsCp936LeadByte(char c)
-{
-    const auto byte = static_cast<uint8_t>(c);
-    return byte >= 0x81 && byte <= 0xFE;
-}
 
 bool IsWindowsSeparator(char c) { return c == '\\' || c == '/'; }
 

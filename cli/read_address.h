@@ -8,13 +8,13 @@
 #include "ui/slot_list.h"
 
 struct AddressOutcome {
-    TextId messageId = 0;  // 300 to 305; 0 when the thread's error information held no known text
-    char message[SlotSize] = {};  // the error description, code page 936
+    TextId messageId = 0;         // the one message reported, 300 to 305
+    char message[SlotSize] = {};  // its text, code page 936
     char slots[SlotCount][SlotSize] = {};
     SlotRow rows[SlotCount] = {};
     int rowCount = 0;
 };
 
-// A fresh record reads address (a picture address as the browser hands it): ClassifyAddress,
-// then ReadExif. The outcome's message comes from the thread's error information alone.
+// A fresh record reads address (a picture address as the browser hands it) through
+// ReadPicture: ClassifyAddress, then ReadExif.
 AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform);

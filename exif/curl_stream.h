@@ -1,7 +1,9 @@
-// The libcurl remote back end's fixed sizes, and the one knob that tests turn.
+// The libcurl remote back end's fixed sizes and waits, and its call table.
 #pragma once
 
 #include <cstdint>
+
+#include "exif/platform.h"
 
 // Pictures are fetched in blocks of this size by range requests; a few blocks stay cached.
 constexpr uint32_t CurlBlockSize = 32 * 1024;
@@ -9,9 +11,28 @@ constexpr int CurlCachedBlocks = 4;
 // A server that refuses ranges sends the whole body; no more than this much of it is kept.
 constexpr uint32_t CurlBodyCap = 32 * 1024 * 1024;
 
-constexpr uint32_t CurlDefaultConnectMilliseconds = 10000;
-constexpr uint32_t CurlDefaultStallMilliseconds = 20000;
+// How long a session's transfers wait for a connection, and for progress once connected.
+struct CurlTimeouts {
+    uint32_t connectMilliseconds;
+    uint32_t stallMilliseconds;
+};
+// The waits that suit real networks.
+extern const CurlTimeouts DefaultCurlTimeouts;
 
-// For tests only: the waits of sessions opened from now on (0 restores a default). The
-// product never calls this; the defaults suit real networks.
-void SetCurlTimeoutsForTests(uint32_t connectMilliseconds, uint32_t stallMilliseconds);
+// The back end's operations; a session takes its waits from the table it is opened through.
+Handle OpenCurlSession(const CurlTimeouts& timeouts, const char* agent, uint32_t flags);
+Handle OpenCurlUrl(Handle session, const char* url);
+bool ReadFromCurlUrl(Handle url, void* destination, uint32_t size, uint32_t* delivered);
+uint32_t MoveInCurlUrl(Handle url, int32_t distance, SeekOrigin origin);
+void CloseCurlHandle(Handle handle);
+
+// The InternetCalls whose sessions wait as `timeouts` says; the product's are CurlInternetCalls<>().
+template <const CurlTimeouts& timeouts = DefaultCurlTimeouts>
+const InternetCalls& CurlInternetCalls()
+{
+    static const InternetCalls calls = {
+        [](const char* agent, uint32_t flags) { return OpenCurlSession(timeouts, agent, flags); },
+        OpenCurlUrl, ReadFromCurlUrl, MoveInCurlUrl, CloseCurlHandle,
+    };
+    return calls;
+}

@@ -18,10 +18,9 @@
 #include <unistd.h>
 
 #include "exif/native_backends.h"
+#include "exif/stream_position.h"
 
 namespace {
-
-constexpr uint32_t LargestPosition = 0x7FFFFFFF;  // 2 GiB and more count as failures
 
 // Fixed records instead of one allocation per open; the position is our own, 32 bits wide,
 // so a move never needs the kernel and a failed one cannot move anything.
@@ -164,16 +163,8 @@ bool Read(Handle file, void* destination, uint32_t size, uint32_t* delivered)
 uint32_t Move(Handle file, int32_t distance, SeekOrigin origin)
 {
     FileRecord* record = Find(file);
-    if (!record)
+    if (!record || !MoveTarget(record->position, distance, origin, &record->position))
         return InvalidPosition;
-    int64_t target = distance;
-    if (origin == FromCurrent)
-        target += record->position;
-    else if (origin != FromBeginning)
-        return InvalidPosition;
-    if (target < 0 || target > LargestPosition)
-        return InvalidPosition;
-    record->position = static_cast<uint32_t>(target);
     return record->position;
 }
 

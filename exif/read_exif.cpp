@@ -160,9 +160,11 @@ TextId Walk(ViewRecord& view, const char* address)
 
 }  // namespace
 
-bool ViewRecord::ReadExif(const char* address)
+TextId ViewRecord::ReadAndReport(const char* address)
 {
     TextId outcome = Walk(*this, address);
     ReportMessage(outcome);
-    return outcome == MessageOk;
+    return outcome;
 }
+
+bool ViewRecord::ReadExif(const char* address) { return ReadAndReport(address) == MessageOk; }

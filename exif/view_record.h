@@ -24,12 +24,15 @@ public:
     explicit ViewRecord(Handle moduleInstance = nullptr, const Platform& platform = DefaultPlatform());
 
     // Address rules: sets isRemote and rewrites a "file:///" address into a local path in
-    // place, or reports message 300.
+    // place, or reports message 300. They belong to the object's front, so the definition is
+    // in view/ (the orvane_view library); the reader core never calls it.
     bool ClassifyAddress(char* address);
 
     // The walk: opens, scans, walks IFD0, the Exif IFD and a Fujifilm maker note, and ends
     // with exactly one reported message; true exactly when that message was 305.
     bool ReadExif(const char* address);
+    // The same walk, answering the id of the message it reported (300 to 305).
+    TextId ReadAndReport(const char* address);
     bool ReadEntry(uint32_t base);
     void ReportMessage(TextId id);
 

@@ -1,59 +1,29 @@
 // The local back end over Win32 files: one platform call per open, read, move and close.
 #include "exif/win32_file_stream.h"
 
-namespace {
+#include "exif/stream_position.h"
 
-const Win32FileFunctions SystemFunctions = {CreateFileA, ReadFile, SetFilePointer, CloseHandle};
+const Win32FileFunctions SystemWin32FileFunctions = {CreateFileA, ReadFile, SetFilePointer, CloseHandle};
 
-const Win32FileFunctions* functionsInUse = &SystemFunctions;
-
-// The reader's positions are signed 32-bit numbers: 2 GiB and beyond count as failures.
-constexpr DWORD LastValidPosition = 0x7FFFFFFF;
-
-Handle OpenFile(const char* path)
+Handle OpenWin32File(const Win32FileFunctions& functions, const char* path)
 {
     // Another process that holds the file open for writing makes this fail, on purpose.
-    return functionsInUse->createFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    return functions.createFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-bool ReadFromFile(Handle file, void* destination, uint32_t size, uint32_t* delivered)
+bool ReadWin32File(const Win32FileFunctions& functions, Handle file, void* destination, uint32_t size,
+                   uint32_t* delivered)
 {
     DWORD count = 0;
-    BOOL done = functionsInUse->readFile(file, destination, size, &count, nullptr);
+    BOOL done = functions.readFile(file, destination, size, &count, nullptr);
     *delivered = count;
     return done != FALSE;
 }
 
-uint32_t MoveInFile(Handle file, int32_t distance, SeekOrigin origin)
+uint32_t MoveInWin32File(const Win32FileFunctions& functions, Handle file, int32_t distance, SeekOrigin origin)
 {
-    DWORD position = functionsInUse->setFilePointer(file, distance, nullptr, origin);
-    if (position == INVALID_SET_FILE_POINTER || position <= LastValidPosition)
-        return position;
-    // Without a high part SetFilePointer accepts the new positions 2^31 to 2^32 - 2, which the
-    // reader counts as failures; a failed move must leave the position where it was, so go
-    // back. Only a move from the current position gets here (from the beginning, a
-    // non-negative distance stays below 2^31), and every position this back end keeps is
-    // below 2^31, so the old one is the new one less the distance, in 32-bit arithmetic.
-    DWORD old = position - static_cast<DWORD>(distance);
-    functionsInUse->setFilePointer(file, static_cast<LONG>(old), nullptr, FILE_BEGIN);
-    return InvalidPosition;
+    auto move = [&](int32_t by, SeekOrigin from) { return functions.setFilePointer(file, by, nullptr, from); };
+    return MoveWithinLargestPosition(move, distance, origin);
 }
 
-void CloseFile(Handle file) { functionsInUse->closeHandle(file); }
-
-}  // namespace
-
-const Win32FileFunctions& SystemWin32FileFunctions() { return SystemFunctions; }
-
-const Win32FileFunctions* ReplaceWin32FileFunctions(const Win32FileFunctions* functions)
-{
-    const Win32FileFunctions* previous = functionsInUse;
-    functionsInUse = functions ? functions : &SystemFunctions;
-    return previous;
-}
-
-const FileCalls& Win32FileCalls()
-{
-    static const FileCalls calls = {OpenFile, ReadFromFile, MoveInFile, CloseFile};
-    return calls;
-}
+void CloseWin32File(const Win32FileFunctions& functions, Handle file) { functions.closeHandle(file); }

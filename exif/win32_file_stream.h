@@ -1,12 +1,11 @@
-// The local back end of the Windows build: Win32 file calls, reached through a replaceable table.
+// The local back end of the Windows build: Win32 file calls, over a table of kernel32 functions.
 #pragma once
 
 #include <windows.h>
 
 #include "exif/platform.h"
 
-// The four kernel32 functions the local back end calls, with their own signatures. Tests put
-// a counting table in place to show that each reader operation costs one system call.
+// The four kernel32 functions the local back end calls, with their own signatures.
 struct Win32FileFunctions {
     HANDLE(WINAPI* createFile)(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                                DWORD disposition, DWORD flags, HANDLE templateFile);
@@ -16,12 +15,27 @@ struct Win32FileFunctions {
 };
 
 // CreateFileA, ReadFile, SetFilePointer, CloseHandle.
-const Win32FileFunctions& SystemWin32FileFunctions();
+extern const Win32FileFunctions SystemWin32FileFunctions;
 
-// Makes the back end call through functions (nullptr: the system's again) and returns the
-// table it used before. For tests only; the reader is single-threaded, and so is this.
-const Win32FileFunctions* ReplaceWin32FileFunctions(const Win32FileFunctions* functions);
+// The back end's operations over a given table: one call per operation; the only extra call is
+// the move back after a move that ended at 2 GiB or beyond.
+Handle OpenWin32File(const Win32FileFunctions& functions, const char* path);
+bool ReadWin32File(const Win32FileFunctions& functions, Handle file, void* destination, uint32_t size,
+                   uint32_t* delivered);
+uint32_t MoveInWin32File(const Win32FileFunctions& functions, Handle file, int32_t distance, SeekOrigin origin);
+void CloseWin32File(const Win32FileFunctions& functions, Handle file);
 
-// CreateFileA, ReadFile, SetFilePointer and CloseHandle, one call per operation; the only
-// extra call is the move back after a move that ended at 2 GiB or beyond (see the source).
-const FileCalls& Win32FileCalls();
+// The FileCalls over the table `functions` names; the product's are Win32FileCalls<>().
+template <const Win32FileFunctions& functions = SystemWin32FileFunctions>
+const FileCalls& Win32FileCalls()
+{
+    static const FileCalls calls = {
+        [](const char* path) { return OpenWin32File(functions, path); },
+        [](Handle file, void* destination, uint32_t size, uint32_t* delivered) {
+            return ReadWin32File(functions, file, destination, size, delivered);
+        },
+        [](Handle file, int32_t distance, SeekOrigin origin) { return MoveInWin32File(functions, file, distance, origin); },
+        [](Handle file) { CloseWin32File(functions, file); },
+    };
+    return calls;
+}

@@ -1,52 +1,35 @@
 // The remote back end over WinINet: one WinINet call per open, read, move and close.
 #include "exif/wininet_stream.h"
 
-namespace {
+#include "exif/stream_position.h"
 
-const WinInetFunctions SystemFunctions = {InternetOpenA, InternetOpenUrlA, InternetReadFile,
-                                          InternetSetFilePointer, InternetCloseHandle};
+const WinInetFunctions SystemWinInetFunctions = {InternetOpenA, InternetOpenUrlA, InternetReadFile,
+                                                 InternetSetFilePointer, InternetCloseHandle};
 
-const WinInetFunctions* functionsInUse = &SystemFunctions;
-
-Handle OpenSession(const char* agent, uint32_t flags)
+Handle OpenInternetSession(const WinInetFunctions& functions, const char* agent, uint32_t flags)
 {
     // No proxy of our own and no asynchronous flag: every later call blocks until it is done.
-    return functionsInUse->internetOpen(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, flags);
+    return functions.internetOpen(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, flags);
 }
 
-Handle OpenUrl(Handle session, const char* url)
+Handle OpenInternetUrl(const WinInetFunctions& functions, Handle session, const char* url)
 {
-    return functionsInUse->internetOpenUrl(session, url, nullptr, 0, 0, 0);
+    return functions.internetOpenUrl(session, url, nullptr, 0, 0, 0);
 }
 
-bool ReadFromUrl(Handle url, void* destination, uint32_t size, uint32_t* delivered)
+bool ReadFromUrl(const WinInetFunctions& functions, Handle url, void* destination, uint32_t size,
+                 uint32_t* delivered)
 {
     DWORD count = 0;
-    BOOL done = functionsInUse->internetReadFile(url, destination, size, &count);
+    BOOL done = functions.internetReadFile(url, destination, size, &count);
     *delivered = count;
     return done != FALSE;
 }
 
-uint32_t MoveInUrl(Handle url, int32_t distance, SeekOrigin origin)
+uint32_t MoveInUrl(const WinInetFunctions& functions, Handle url, int32_t distance, SeekOrigin origin)
 {
-    return functionsInUse->internetSetFilePointer(url, distance, nullptr, origin, 0);
+    auto move = [&](int32_t by, SeekOrigin from) { return functions.internetSetFilePointer(url, by, nullptr, from, 0); };
+    return MoveWithinLargestPosition(move, distance, origin);
 }
 
-void CloseInternetHandle(Handle handle) { functionsInUse->internetCloseHandle(handle); }
-
-}  // namespace
-
-const WinInetFunctions& SystemWinInetFunctions() { return SystemFunctions; }
-
-const WinInetFunctions* ReplaceWinInetFunctions(const WinInetFunctions* functions)
-{
-    const WinInetFunctions* previous = functionsInUse;
-    functionsInUse = functions ? functions : &SystemFunctions;
-    return previous;
-}
-
-const InternetCalls& WinInetInternetCalls()
-{
-    static const InternetCalls calls = {OpenSession, OpenUrl, ReadFromUrl, MoveInUrl, CloseInternetHandle};
-    return calls;
-}
+void CloseInternetHandle(const WinInetFunctions& functions, Handle handle) { functions.internetCloseHandle(handle); }

@@ -1,4 +1,4 @@
-// The remote back end of the Windows build: WinINet, reached through a replaceable table.
+// The remote back end of the Windows build: WinINet, over a table of its functions.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +6,9 @@
 
 #include "exif/platform.h"
 
-// The five WinINet functions the remote back end calls, with WinINet's own signatures. Tests
-// put a recording table in place: Wine ignores INTERNET_FLAG_OFFLINE and does not implement
-// InternetSetFilePointer, so the real library cannot show the back end's call sequence there.
+// The five WinINet functions the remote back end calls, with WinINet's own signatures. Wine
+// ignores INTERNET_FLAG_OFFLINE and does not implement InternetSetFilePointer, so tests show
+// the back end's call sequence over a recording table instead of the real library.
 struct WinInetFunctions {
     HINTERNET(WINAPI* internetOpen)(LPCSTR agent, DWORD accessType, LPCSTR proxy, LPCSTR proxyBypass, DWORD flags);
     HINTERNET(WINAPI* internetOpenUrl)(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD headersLength,
@@ -20,11 +20,29 @@ struct WinInetFunctions {
 };
 
 // InternetOpenA, InternetOpenUrlA, InternetReadFile, InternetSetFilePointer, InternetCloseHandle.
-const WinInetFunctions& SystemWinInetFunctions();
+extern const WinInetFunctions SystemWinInetFunctions;
 
-// Makes the back end call through functions (nullptr: the system's again) and returns the
-// table it used before. For tests only; the reader is single-threaded, and so is this.
-const WinInetFunctions* ReplaceWinInetFunctions(const WinInetFunctions* functions);
+// The back end's operations over a given table: one WinINet call per operation; the only
+// extra call is the move back after a move that ended at 2 GiB or beyond.
+Handle OpenInternetSession(const WinInetFunctions& functions, const char* agent, uint32_t flags);
+Handle OpenInternetUrl(const WinInetFunctions& functions, Handle session, const char* url);
+bool ReadFromUrl(const WinInetFunctions& functions, Handle url, void* destination, uint32_t size,
+                 uint32_t* delivered);
+uint32_t MoveInUrl(const WinInetFunctions& functions, Handle url, int32_t distance, SeekOrigin origin);
+void CloseInternetHandle(const WinInetFunctions& functions, Handle handle);
 
-// The InternetCalls of the Windows build, over the table in use.
-const InternetCalls& WinInetInternetCalls();
+// The InternetCalls over the table `functions` names; the product's are WinInetInternetCalls<>().
+template <const WinInetFunctions& functions = SystemWinInetFunctions>
+const InternetCalls& WinInetInternetCalls()
+{
+    static const InternetCalls calls = {
+        [](const char* agent, uint32_t flags) { return OpenInternetSession(functions, agent, flags); },
+        [](Handle session, const char* url) { return OpenInternetUrl(functions, session, url); },
+        [](Handle url, void* destination, uint32_t size, uint32_t* delivered) {
+            return ReadFromUrl(functions, url, destination, size, delivered);
+        },
+        [](Handle url, int32_t distance, SeekOrigin origin) { return MoveInUrl(functions, url, distance, origin); },
+        [](Handle handle) { CloseInternetHandle(functions, handle); },
+    };
+    return calls;
+}

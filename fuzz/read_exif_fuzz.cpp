@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "exif/error_info.h"
-#include "exif/memory_stream.h"
+#include "support/thread_error.h"
+#include "support/memory_stream.h"
 #include "exif/view_record.h"
 #include "fuzz/read_exif_input.h"
 #include "support/address_model.h"

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr uint8_t FirstLead = 0x81;
-constexpr uint8_t LastLead = 0xFE;
+constexpr uint8_t FirstLead = Cp936FirstLead;
+constexpr uint8_t LastLead = Cp936LastLead;
 constexpr uint8_t FirstTrail = 0x40;
 constexpr uint8_t LastTrail = 0xFE;
 constexpr int TrailCount = LastTrail - FirstTrail + 1;
@@ -142,6 +142,20 @@ std::string Cp936ToUtf8(const char* text, size_t length)
         at += consumed;
     }
     return out;
+}
+
+size_t Cp936FittingLength(const char* text, size_t length, size_t room)
+{
+    if (length <= room)
+        return length;
+    size_t cut = 0;
+    while (cut < length) {
+        size_t width = IsCp936LeadByte(text[cut]) && cut + 1 < length ? 2 : 1;
+        if (cut + width > room)
+            break;
+        cut += width;
+    }
+    return cut;
 }
 
 int Utf8ToCp936(const char* utf8, char* buffer, int size)

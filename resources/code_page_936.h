@@ -7,6 +7,20 @@
 
 constexpr uint32_t ReplacementCharacter = 0xFFFD;
 
+// Lead bytes of double-byte characters; every other byte is a character of its own (0x80 is
+// the euro sign).
+constexpr uint8_t Cp936FirstLead = 0x81;
+constexpr uint8_t Cp936LastLead = 0xFE;
+inline bool IsCp936LeadByte(char byte)
+{
+    const auto value = static_cast<uint8_t>(byte);
+    return value >= Cp936FirstLead && value <= Cp936LastLead;
+}
+
+// How many bytes of text[0..length) fit into room bytes without splitting a double-byte
+// character, as LoadStringA cuts; a lead byte at the very end counts as a character alone.
+size_t Cp936FittingLength(const char* text, size_t length, size_t room);
+
 // Decodes the character at the start of bytes[0..length): its code point and how many bytes it
 // took. Valid are the ASCII bytes, 0x80 (U+20AC), 0xFF (U+F8F5) and the lead/trail pairs that
 // Windows defines; on these MultiByteToWideChar(936, MB_ERR_INVALID_CHARS) agrees, except that

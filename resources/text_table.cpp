@@ -46,13 +46,6 @@ const Cp936Texts& ConvertedTexts()
     return *converted;
 }
 
-// Code page 936 lead bytes; every other byte is a character of its own (0x80 is the euro sign).
-bool IsLeadByte(char byte)
-{
-    auto value = static_cast<unsigned char>(byte);
-    return value >= 0x81 && value <= 0xFE;
-}
-
 }  // namespace
 
 const TextEntry* TextTable(size_t* count)
@@ -82,14 +75,7 @@ int LoadTextCp936(TextId id, char* buffer, int size)
     const auto index = static_cast<size_t>(found - std::begin(Texts));
     const char* text = converted.text[index];
     const size_t length = converted.length[index];
-    // Cut at size - 1 bytes without splitting a character, as LoadStringA.
-    size_t cut = length < static_cast<size_t>(size) ? length : 0;
-    while (cut < length) {
-        size_t width = IsLeadByte(text[cut]) && cut + 1 < length ? 2 : 1;
-        if (cut + width > static_cast<size_t>(size - 1))
-            break;
-        cut += width;
-    }
+    const size_t cut = Cp936FittingLength(text, length, static_cast<size_t>(size - 1));
     memcpy(buffer, text, cut);
     buffer[cut] = 0;
     return static_cast<int>(cut);

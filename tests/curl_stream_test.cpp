@@ -15,6 +15,10 @@ namespace {
 
 const InternetCalls& Calls() { return CurlInternetCalls(); }
 
+// Sessions that give up on a silent server within a test's patience.
+const CurlTimeouts ShortWaits = {1000, 300};
+const InternetCalls& ImpatientCalls() { return CurlInternetCalls<ShortWaits>(); }
+
 ServerOptions Serving(ServeMode mode, uint64_t bodySize)
 {
     ServerOptions options;
@@ -25,9 +29,10 @@ ServerOptions Serving(ServeMode mode, uint64_t bodySize)
 
 // A session and a URL opened through the table, closed URL first.
 struct RemotePicture {
-    explicit RemotePicture(const std::string& url, const char* agent = "Orvane")
+    explicit RemotePicture(const std::string& url, const char* agent = "Orvane",
+                           const InternetCalls& opening = Calls())
     {
-        session = Calls().openSession(agent, InternetFlagOffline);
+        session = opening.openSession(agent, InternetFlagOffline);
         picture = session ? Calls().openUrl(session, url.c_str()) : nullptr;
     }
     ~RemotePicture()
@@ -59,10 +64,7 @@ void ExpectBody(const std::vector<uint8_t>& bytes, uint64_t position, uint32_t c
         ASSERT_EQ(bytes[i], LoopbackHttpServer::BodyByte(none, position + i)) << "byte " << i << " at " << position;
 }
 
-class CurlTest : public ::testing::Test {
-protected:
-    void TearDown() override { SetCurlTimeoutsForTests(0, 0); }
-};
+class CurlTest : public ::testing::Test {};
 
 using CurlOpen = CurlTest;
 using CurlRanges = CurlTest;
@@ -122,10 +124,9 @@ TEST_F(CurlOpen, RefusedConnectionFailsOpen)
 
 TEST_F(CurlOpen, SilentServerFailsOpenAfterStallTime)
 {
-    SetCurlTimeoutsForTests(1000, 300);
     LoopbackHttpServer server(Serving(ServeMode::Stall, 1000));
     const auto start = std::chrono::steady_clock::now();
-    RemotePicture remote(server.Url());
+    RemotePicture remote(server.Url(), "Orvane", ImpatientCalls());
     EXPECT_EQ(remote.picture, nullptr);
     EXPECT_LT(SecondsSince(start), 5.0);
 }
@@ -333,9 +334,8 @@ TEST_F(CurlSeek, ReadAdvancesPositionByDeliveredCount)
 
 TEST_F(CurlStall, StallOnLaterBlockEndsThePictureThere)
 {
-    SetCurlTimeoutsForTests(1000, 300);
     LoopbackHttpServer server(Serving(ServeMode::StallAfterFirst, 4 * CurlBlockSize));
-    RemotePicture remote(server.Url());
+    RemotePicture remote(server.Url(), "Orvane", ImpatientCalls());
     ASSERT_NE(remote.picture, nullptr);
     uint32_t delivered = 0;
     const auto start = std::chrono::steady_clock::now();

@@ -1,7 +1,7 @@
 // The walk from the JPEG start to the maker note, and the one message every walk ends with.
 #include <gtest/gtest.h>
 
-#include "exif/error_info.h"
+#include "support/thread_error.h"
 #include "support/reading.h"
 #include "support/walk_log.h"
 

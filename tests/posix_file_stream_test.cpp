@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "exif/error_info.h"
+#include "support/thread_error.h"
 #include "exif/native_backends.h"
 #include "exif/view_record.h"
 #include "support/open_descriptors.h"

@@ -1,8 +1,8 @@
 // The rows of the properties list, from the 41 slots.
 #include "ui/slot_list.h"
 
-#include <cstring>
 
+#include "exif/slot_text.h"
 #include "exif/view_record.h"
 #include "resources/text_ids.h"
 
@@ -26,9 +26,7 @@ int BuildSlotRows(const char* const (&slots)[SlotCount], TextLoader loadText, Ha
         row.label[0] = 0;
         loadText(module, TextSlotLabelBase + static_cast<TextId>(i), row.label, SlotSize);
         row.label[SlotSize - 1] = 0;
-        const size_t length = strnlen(slots[i], SlotSize - 1);
-        memcpy(row.text, slots[i], length);
-        row.text[length] = 0;
+        SlotCopy(row.text, slots[i]);
     }
     return count;
 }

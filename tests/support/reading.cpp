@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "exif/error_info.h"
+#include "support/thread_error.h"
 
 Reading::Reading(const Bytes& data) : bytes(data), stream(bytes.data(), bytes.size()), view(nullptr, MemoryStream::platform())
 {

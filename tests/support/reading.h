@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "exif/memory_stream.h"
+#include "support/memory_stream.h"
 #include "exif/view_record.h"
 #include "support/exif_builder.h"
 

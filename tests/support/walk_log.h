@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "exif/memory_stream.h"
+#include "support/memory_stream.h"
 
 struct ReadAt {
     uint32_t position;

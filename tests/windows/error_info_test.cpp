@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "exif/error_info.h"
+#include "support/thread_error.h"
 #include "exif/view_record.h"
 #include "resources/identifiers.h"
 #include "windows_test_support.h"

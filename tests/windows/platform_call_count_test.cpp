@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "exif/error_info.h"
-#include "exif/memory_stream.h"
+#include "support/thread_error.h"
+#include "support/memory_stream.h"
 #include "exif/view_record.h"
 #include "exif/win32_file_stream.h"
 #include "exif/wininet_stream.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/error_info.h"
+#include "support/thread_error.h"
 #include "exif/view_record.h"
 #include "exif/wininet_stream.h"
 #include "resources/text_table.h"

@@ -1,14 +1,12 @@
-// The Windows platform: Win32 files, WinINet, the module's string table, COM error information.
+// COM error information: the error object that the page script reads after ShowDlg.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "exif/error_info.h"
-#include "exif/platform.h"
-#include "exif/win32_file_stream.h"
-#include "exif/wininet_stream.h"
+#include "resources/code_page_936.h"
+#include "view/error_info.h"
 
 namespace {
 
@@ -34,16 +32,33 @@ Guid FromSystemGuid(const GUID& id)
     return converted;
 }
 
-int LoadModuleText(Handle module, TextId id, char* buffer, int size)
+// The ANSI form of a wide text, cut at 63 bytes without splitting a double-byte character.
+void CopyAnsiText(const WCHAR* wide, char (&description)[SlotSize])
 {
-    return LoadStringA(static_cast<HINSTANCE>(module), id, buffer, size);
+    description[0] = 0;
+    if (!wide)
+        return;
+    int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        return;
+    std::string ansi(static_cast<size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], needed, nullptr, nullptr);
+    size_t kept = Cp936FittingLength(ansi.c_str(), strlen(ansi.c_str()), SlotSize - 1);
+    memcpy(description, ansi.data(), kept);
+    description[kept] = 0;
 }
+
+}  // namespace
 
 // What the reader relies on from AtlSetErrorInfo: a new error object whose description is the
 // text and whose GUID is IView's, made the thread's error information. Help file and context
 // stay empty, as the reader passes none.
 void SetThreadErrorText(const char* text)
 {
+    if (!text) {
+        SetErrorInfo(0, nullptr);
+        return;
+    }
     // A code page 936 character is one or two bytes and always becomes one wide character,
     // so the byte length plus one for the terminator is always room enough.
     std::vector<WCHAR> wide(strlen(text) + 1, 0);
@@ -62,31 +77,6 @@ void SetThreadErrorText(const char* text)
     }
     created->Release();
 }
-
-// The ANSI form of a wide text, cut at 63 bytes without splitting a double-byte character.
-void CopyAnsiText(const WCHAR* wide, char (&description)[SlotSize])
-{
-    description[0] = 0;
-    if (!wide)
-        return;
-    int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
-        return;
-    std::string ansi(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], needed, nullptr, nullptr);
-    size_t length = strlen(ansi.c_str());
-    size_t kept = 0;
-    while (kept < length) {
-        size_t width = IsDBCSLeadByte(static_cast<BYTE>(ansi[kept])) && kept + 1 < length ? 2 : 1;
-        if (kept + width > SlotSize - 1)
-            break;
-        kept += width;
-    }
-    memcpy(description, ansi.data(), kept);
-    description[kept] = 0;
-}
-
-}  // namespace
 
 bool GetThreadErrorInfo(char (&description)[SlotSize], Guid* guid)
 {
@@ -108,12 +98,4 @@ bool GetThreadErrorInfo(char (&description)[SlotSize], Guid* guid)
     }
     info->Release();
     return true;
-}
-
-void ClearThreadErrorInfo() { SetErrorInfo(0, nullptr); }
-
-const Platform& DefaultPlatform()
-{
-    static const Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText, SetThreadErrorText};
-    return platform;
 }

@@ -1,13 +1,13 @@
 // The in-memory back end: Win32 file semantics over a byte buffer, with counters and faults.
-#include "exif/memory_stream.h"
+#include "support/memory_stream.h"
+
+#include "exif/stream_position.h"
 
 #include <cstring>
 
 namespace {
 
 thread_local MemoryStream* activeStream = nullptr;
-
-constexpr uint32_t LargestPosition = 0x7FFFFFFF;  // 2 GiB and more count as failures
 
 void CopyText(char (&destination)[MemoryStream::TextCapacity], const char* source)
 {
@@ -250,17 +250,10 @@ uint32_t MemoryStream::Move(Record* record, Call call, int32_t distance, SeekOri
         return InvalidPosition;
     }
     uint32_t before = record->position;
-    int64_t target = int64_t{distance};
-    if (origin == FromCurrent)
-        target += before;
-    else if (origin != FromBeginning)
-        injected = true;  // no other origin exists
     uint32_t result = InvalidPosition;
     // A failed move, also one to 2 GiB or beyond, leaves the position where it was.
-    if (!injected && target >= 0 && target <= LargestPosition) {
-        record->position = static_cast<uint32_t>(target);
+    if (!injected && MoveTarget(before, distance, origin, &record->position))
         result = record->position;
-    }
     Log(call, record, before, distance, origin, 0, result);
     return result;
 }

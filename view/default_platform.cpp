@@ -1,0 +1,22 @@
+// The platform of this build: its stream back ends and string table, and the object's own
+// error information (COM error objects on Windows).
+#include "exif/module_text.h"
+#include "exif/platform.h"
+#include "view/error_info.h"
+
+#ifdef _WIN32
+#include "exif/win32_file_stream.h"
+#include "exif/wininet_stream.h"
+#else
+#include "exif/native_backends.h"
+#endif
+
+const Platform& DefaultPlatform()
+{
+#ifdef _WIN32
+    static const Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText, SetThreadErrorText};
+#else
+    static const Platform platform = {PosixFileCalls(), CurlInternetCalls(), LoadModuleText, SetThreadErrorText};
+#endif
+    return platform;
+}

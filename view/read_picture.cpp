@@ -1,0 +1,9 @@
+// The one "read one picture" step that both the command line and ShowDlg take.
+#include "view/read_picture.h"
+
+TextId ReadPicture(ViewRecord& view, char* address)
+{
+    if (!view.ClassifyAddress(address))
+        return MessageBadAddress;  // already reported by the address rules
+    return view.ReadAndReport(address);
+}
