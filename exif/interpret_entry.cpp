@@ -13,14 +13,14 @@ constexpr size_t NumeratorAt = 0;     // a single rational's words at the start 
 constexpr size_t DenominatorAt = 4;
 constexpr uint32_t LongestInlineUndefined = 4;
 
-uint32_t WordAt(const uint8_t (&area)[64], size_t at)
+uint32_t WordAt(const uint8_t (&area)[ValueAreaSize], size_t at)
 {
     uint32_t word;
     memcpy(&word, area + at, sizeof word);
     return word;
 }
 
-void SetWordAt(uint8_t (&area)[64], size_t at, uint32_t word) { memcpy(area + at, &word, sizeof word); }
+void SetWordAt(uint8_t (&area)[ValueAreaSize], size_t at, uint32_t word) { memcpy(area + at, &word, sizeof word); }
 
 // The walk converts valueOffset as one 32-bit word whatever the type and leaves fetched values
 // as the file holds them; this makes the entry's numbers usable. Both builds' hosts are

@@ -5,15 +5,11 @@
 #include <cstdint>
 
 #include "exif/byte_order.h"
+#include "exif/field_type.h"
 #include "exif/signed_distance.h"
 #include "exif/view_record.h"
 
 namespace {
-
-enum FieldType : uint16_t {
-    TypeByte = 1, TypeAscii, TypeShort, TypeLong, TypeRational, TypeSignedByte, TypeUndefined,
-    TypeSignedShort, TypeSignedLong, TypeSignedRational, TypeFloat, TypeDouble
-};
 
 enum class FetchInto { Nothing, Scratch, ValueArea };
 
@@ -40,7 +36,8 @@ constexpr TypeRule RuleOf(uint16_t type)
 }
 
 constexpr uint32_t LargestInline = 4;   // 4 bytes or fewer stay in valueOffset
-constexpr uint32_t FetchLimit = 64;     // both fetch buffers; 64 bytes or more are not fetched
+constexpr uint32_t FetchLimit = ValueAreaSize;  // both fetch buffers; that much or more is not fetched
+static_assert(sizeof(ViewRecord::scratch) == FetchLimit, "scratch is the other fetch buffer");
 
 }  // namespace
 

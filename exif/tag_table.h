@@ -4,17 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "exif/field_type.h"
 #include "exif/info_slot.h"
 #include "exif/tag_formatters.h"
 #include "resources/text_ids.h"
-
-// TIFF field types that the value normalisation tells apart.
-enum FieldType : uint16_t {
-    TypeShort = 3,
-    TypeRational = 5,
-    TypeUndefined = 7,
-    TypeSignedRational = 10,
-};
 
 enum TagNumber : uint16_t {
     // Tags that IFD0 normally holds.

@@ -15,6 +15,9 @@ struct IfdEntry {
 };
 static_assert(sizeof(IfdEntry) == 12, "an entry is read straight from the file");
 
+// Out-of-line numbers are fetched into valueArea, and only when shorter than it.
+constexpr uint32_t ValueAreaSize = 64;
+
 // The COM class View carries this record unchanged; the reader's operations are its members.
 // Every member starts as zero bytes apart from the two flags set to 1, and nothing but the
 // reader's own rules changes them afterwards: stale bytes of scratch and valueArea are
@@ -64,7 +67,7 @@ public:
     uint32_t exifIfdOffset;
     uint32_t makerNoteOffset;
     IfdEntry entry;
-    uint8_t valueArea[64];
+    uint8_t valueArea[ValueAreaSize];
 
 private:
     bool Read(void* destination, uint32_t size, uint32_t* delivered);

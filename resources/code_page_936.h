@@ -11,9 +11,9 @@ constexpr uint32_t ReplacementCharacter = 0xFFFD;
 // the euro sign).
 constexpr uint8_t Cp936FirstLead = 0x81;
 constexpr uint8_t Cp936LastLead = 0xFE;
-inline bool IsCp936LeadByte(char byte)
+inline bool IsCp936LeadByte(char text)
 {
-    const auto value = static_cast<uint8_t>(byte);
+    const auto value = static_cast<uint8_t>(text);
     return value >= Cp936FirstLead && value <= Cp936LastLead;
 }
 

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "exif/field_type.h"
+
 namespace {
 
-constexpr uint16_t TypeByte = 1, TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5;
-constexpr uint16_t TypeUndefined = 7, TypeSignedRational = 10;
 constexpr uint16_t TagExifIfd = 0x8769, TagMakerNote = 0x927C;
 
 Bytes SignedRational(const IfdBuilder& ifd, int32_t numerator, int32_t denominator)

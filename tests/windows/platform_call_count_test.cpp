@@ -130,14 +130,14 @@ HANDLE WINAPI CountCreateFile(LPCSTR path, DWORD access, DWORD shareMode, LPSECU
     ++win32Counts.creates;
     win32Counts.path = path ? path : "";
     win32Counts.opened =
-        SystemWin32FileFunctions().createFile(path, access, shareMode, security, disposition, flags, templateFile);
+        SystemWin32FileFunctions.createFile(path, access, shareMode, security, disposition, flags, templateFile);
     return win32Counts.opened;
 }
 
 BOOL WINAPI CountReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD delivered, LPOVERLAPPED overlapped)
 {
     ++win32Counts.reads;
-    return SystemWin32FileFunctions().readFile(file, buffer, size, delivered, overlapped);
+    return SystemWin32FileFunctions.readFile(file, buffer, size, delivered, overlapped);
 }
 
 DWORD WINAPI CountSetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD origin)
@@ -145,7 +145,7 @@ DWORD WINAPI CountSetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh,
     ++win32Counts.moves;
     if (distance == 0 && origin == FILE_CURRENT)
         ++win32Counts.queries;
-    DWORD position = SystemWin32FileFunctions().setFilePointer(file, distance, distanceHigh, origin);
+    DWORD position = SystemWin32FileFunctions.setFilePointer(file, distance, distanceHigh, origin);
     if (position != INVALID_SET_FILE_POINTER && position > 0x7FFFFFFF)
         ++win32Counts.movesBack;
     return position;
@@ -156,7 +156,7 @@ BOOL WINAPI CountCloseHandle(HANDLE handle)
     ++win32Counts.closes;
     if (handle != win32Counts.opened)
         win32Counts.closedOthers = true;
-    return SystemWin32FileFunctions().closeHandle(handle);
+    return SystemWin32FileFunctions.closeHandle(handle);
 }
 
 const Win32FileFunctions CountingWin32Functions = {CountCreateFile, CountReadFile, CountSetFilePointer,
@@ -226,27 +226,24 @@ BOOL WINAPI CountInternetCloseHandle(HINTERNET handle)
 const WinInetFunctions CountingWinInetFunctions = {CountInternetOpen, CountInternetOpenUrl, CountInternetReadFile,
                                                    CountInternetSetFilePointer, CountInternetCloseHandle};
 
+// The Windows platform with both back ends over the counting tables.
+const Platform& CountingPlatform()
+{
+    static const Platform platform = {Win32FileCalls<CountingWin32Functions>(),
+                                      WinInetInternetCalls<CountingWinInetFunctions>(), DefaultPlatform().loadText,
+                                      DefaultPlatform().setErrorInfo};
+    return platform;
+}
+
 // ---- Tests ------------------------------------------------------------------------------
 
 class PlatformCallCount : public testing::Test {
 protected:
     static void SetUpTestSuite() { samples = LoadSamples(); }
 
-    void SetUp() override
-    {
-        ASSERT_GE(samples.size(), 9u) << "the photographs of " ORVANE_SAMPLES_DIR;
-        previousFile = ReplaceWin32FileFunctions(&CountingWin32Functions);
-        previousInternet = ReplaceWinInetFunctions(&CountingWinInetFunctions);
-    }
-    void TearDown() override
-    {
-        ReplaceWin32FileFunctions(previousFile);
-        ReplaceWinInetFunctions(previousInternet);
-    }
+    void SetUp() override { ASSERT_GE(samples.size(), 9u) << "the photographs of " ORVANE_SAMPLES_DIR; }
 
     static std::vector<Sample> samples;
-    const Win32FileFunctions* previousFile = nullptr;
-    const WinInetFunctions* previousInternet = nullptr;
 };
 
 std::vector<Sample> PlatformCallCount::samples;
@@ -260,7 +257,7 @@ TEST_F(PlatformCallCount, Win32BackEndMakesOneSystemCallPerReaderOperation)
         MemoryStream::Counters reader;
         Outcome memory = WalkInMemory(sample, FileAddress(sample), &reader);
         win32Counts = Win32Counts();
-        Outcome system = Walk(DefaultPlatform(), FileAddress(sample));
+        Outcome system = Walk(CountingPlatform(), FileAddress(sample));
         const Win32Counts counted = win32Counts;
 
         ExpectSameOutcome(system, memory);
@@ -291,7 +288,7 @@ TEST_F(PlatformCallCount, WinInetBackEndMakesOneWinInetCallPerReaderOperation)
         Outcome memory = WalkInMemory(sample, address, &reader);
         MemoryStream served(sample.bytes.data(), sample.bytes.size());
         wininetCounts = WinInetCounts();
-        Outcome system = Walk(DefaultPlatform(), address);
+        Outcome system = Walk(CountingPlatform(), address);
         const WinInetCounts counted = wininetCounts;
 
         ExpectSameOutcome(system, memory);
@@ -320,7 +317,7 @@ TEST_F(PlatformCallCount, OnlyAMoveToTwoGiBCostsASecondSetFilePointer)
 {
     TemporaryFile file{CountingBytes(50)};
     ASSERT_TRUE(file.IsReady());
-    const FileCalls& calls = Win32FileCalls();
+    const FileCalls& calls = Win32FileCalls<CountingWin32Functions>();
     win32Counts = Win32Counts();
     Handle handle = calls.open(file.Path());
     ASSERT_NE(handle, InvalidHandle());
@@ -338,13 +335,12 @@ TEST_F(PlatformCallCount, OnlyAMoveToTwoGiBCostsASecondSetFilePointer)
     EXPECT_EQ(win32Counts.closes, 1u);
 }
 
-TEST_F(PlatformCallCount, ReplacingWithNullRestoresTheSystemFunctions)
+TEST_F(PlatformCallCount, TheProductTableCallsTheSystemFunctions)
 {
     TemporaryFile file{CountingBytes(50)};
     ASSERT_TRUE(file.IsReady());
-    EXPECT_EQ(ReplaceWin32FileFunctions(nullptr), &CountingWin32Functions);
     win32Counts = Win32Counts();
-    const FileCalls& calls = Win32FileCalls();
+    const FileCalls& calls = DefaultPlatform().file;
     Handle handle = calls.open(file.Path());
     ASSERT_NE(handle, InvalidHandle());
     EXPECT_EQ(calls.move(handle, 7, FromBeginning), 7u);
@@ -355,7 +351,6 @@ TEST_F(PlatformCallCount, ReplacingWithNullRestoresTheSystemFunctions)
     calls.close(handle);
     EXPECT_EQ(win32Counts.creates + win32Counts.reads + win32Counts.moves + win32Counts.closes, 0u)
         << "no call went through the counting table";
-    EXPECT_EQ(ReplaceWin32FileFunctions(&CountingWin32Functions), &SystemWin32FileFunctions());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <set>
+#include <vector>
 
 #include "exif/platform.h"
 #include "exif/view_record.h"
@@ -99,6 +100,56 @@ TEST(ResourceStringTable, PlatformLoadTextReadsTheModulesTable)
     EXPECT_STREQ(loaded, expected);
     EXPECT_EQ(DefaultPlatform().loadText(TestModule(), 999, loaded, LoadSize), 0);
     EXPECT_EQ(loaded[0], 0);
+}
+
+TEST(ResourceStringTable, TextsAreTheDesignedCodePage936Bytes)
+{
+    // Written out here, not made from the list both tables come from: a wrong text in that
+    // list would pass every comparison of the two tables.
+    ASSERT_EQ(GetACP(), 936u);
+    struct Case {
+        TextId id;
+        const char* bytes;
+    } cases[] = {
+        {100, "Orvane"},
+        {113, "\xC8\xED\xBC\xFE    "},                      // software, four blanks
+        {117, "Exif \xB0\xE6\xB1\xBE"},                     // Exif version
+        {135, "\xCA\xFD\xD7\xD6\xB1\xE4\xBD\xB9 "},         // digital zoom, one blank
+        {230, "\xB9\xD8 "},                                   // off, one blank
+        {236, "\xC2\xFD\xCD\xAC\xB2\xBD "},                 // slow sync, one blank
+        {300, "\xB2\xBB\xC4\xDC\xB6\xC1\xC8\xA1\xCD\xBC\xC6\xAC\xA3\xAC\xCD\xBC\xC6\xAC\xB5\xD8\xD6\xB7"
+              "\xB4\xED\xCE\xF3\xA1\xA3"},
+        {303, "\xB8\xC3\xCD\xBC\xC6\xAC\xC3\xBB\xD3\xD0 EXIF \xD0\xC5\xCF\xA2\xA1\xA3"},
+        {305, "ok"},
+    };
+    for (const Case& c : cases) {
+        char fromResource[LoadSize];
+        char builtIn[LoadSize];
+        memset(fromResource, 0x55, sizeof fromResource);
+        LoadStringA(TestModule(), c.id, fromResource, LoadSize);
+        LoadTextCp936(c.id, builtIn, LoadSize);
+        EXPECT_STREQ(fromResource, c.bytes) << "id " << c.id;
+        EXPECT_STREQ(builtIn, c.bytes) << "id " << c.id;
+    }
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found)
+{
+    reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
+    return TRUE;
+}
+
+TEST(ResourceStringTable, ResourceLanguageIsChinesePrc)
+{
+    // Strings live in blocks of 16: block id / 16 + 1 holds id. Each block exists once, in
+    // Chinese (PRC) and in no other language.
+    const WORD ChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+    for (TextId id : {TextProductName, MessageBadAddress, MessageOk}) {
+        std::vector<WORD> languages;
+        EnumResourceLanguagesA(TestModule(), RT_STRING, MAKEINTRESOURCEA(id / 16 + 1), CollectLanguage,
+                               reinterpret_cast<LONG_PTR>(&languages));
+        EXPECT_EQ(languages, std::vector<WORD>{ChinesePrc}) << "id " << id;
+    }
 }
 
 TEST(ResourceStringTable, NullModuleMeansTheProgramItself)

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "exif/signed_distance.h"
 #include "exif/view_record.h"
 #include "exif/win32_file_stream.h"
 #include "windows_test_support.h"
@@ -144,6 +146,69 @@ TEST_F(Win32FileBackEnd, MoveToTwoGiBOrBeyondFailsAndStays)
     ASSERT_TRUE(record.Seek(20, FromBeginning));
     EXPECT_FALSE(record.Seek(0x7FFFFFF0, FromCurrent));
     EXPECT_EQ(record.Tell(), 20u);
+    record.Close();
+}
+
+// A sparse file of 2 GiB + 256 bytes, deleted when this goes away; not ready where the file
+// system cannot hold it.
+class SparseFile {
+public:
+    SparseFile()
+    {
+        char directory[MAX_PATH] = {};
+        char name[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, directory);
+        GetTempFileNameA(directory, "orv", 0, name);
+        path_ = name;
+        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        LONG high = 0;
+        const DWORD length = TwoGiB + 256;
+        isReady_ = SetFilePointer(file, AsSignedDistance(length), &high, FILE_BEGIN) == length && SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    ~SparseFile() { DeleteFileA(path_.c_str()); }
+    SparseFile(const SparseFile&) = delete;
+    SparseFile& operator=(const SparseFile&) = delete;
+
+    const char* Path() const { return path_.c_str(); }
+    bool IsReady() const { return isReady_; }
+
+private:
+    std::string path_;
+    bool isReady_ = false;
+};
+
+// The system's own position, with its high part.
+uint64_t SystemPosition(Handle file)
+{
+    LONG high = 0;
+    DWORD low = SetFilePointer(file, 0, &high, FILE_CURRENT);
+    return uint64_t{static_cast<DWORD>(high)} << 32 | low;
+}
+
+TEST(Win32LargeFile, FailedMovePastTwoGiBLeavesThePositionWhereItWas)
+{
+    // A read carries the position over 2^31; the failed move after it must not stay there.
+    SparseFile file;
+    if (!file.IsReady())
+        GTEST_SKIP() << "no room for a sparse file of 2 GiB here";
+    ViewRecord record(TestModule());
+    record.isRemote = 0;
+    ASSERT_TRUE(record.Open(file.Path()));
+    ASSERT_TRUE(record.Seek(0x7FFFFFF0, FromBeginning));
+    char bytes[63];
+    uint32_t delivered = 0;
+    ASSERT_TRUE(record.ReadBytes(bytes, sizeof bytes, &delivered));
+    ASSERT_EQ(delivered, 63u);
+    ASSERT_EQ(SystemPosition(record.hFile), 0x8000002Fu);
+    EXPECT_FALSE(record.Seek(16, FromCurrent));
+    EXPECT_EQ(SystemPosition(record.hFile), 0x8000002Fu);
+    EXPECT_EQ(record.Tell(), InvalidPosition);
+    EXPECT_EQ(SystemPosition(record.hFile), 0x8000002Fu);
+    EXPECT_TRUE(record.Seek(-0x40, FromCurrent)) << "back below 2 GiB";
+    EXPECT_EQ(record.Tell(), 0x7FFFFFEFu);
     record.Close();
 }
 

@@ -33,11 +33,7 @@ const std::vector<unsigned char> SmallJpeg = {
 
 class WinInetLoopback : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ReplaceWinInetFunctions(nullptr);
-        ASSERT_TRUE(server.IsListening());
-    }
+    void SetUp() override { ASSERT_TRUE(server.IsListening()); }
 
     // Opens a session and the URL through the back end and reads everything there is.
     std::vector<unsigned char> Fetch(const std::string& url, uint32_t flags)
@@ -241,18 +237,20 @@ const char* const Address = "http://example.test/photo.jpg";
 const std::string OfflineSession = "InternetOpenA(Orvane, 0, null, null, 0x01000000)";
 const std::string OnlineSession = "InternetOpenA(Orvane, 0, null, null, 0x00000000)";
 
+const InternetCalls& RecordedCalls() { return WinInetInternetCalls<WinInetRecorder::functions>(); }
+
+// The Windows platform with the remote back end over the recorder.
+const Platform& RecordedPlatform()
+{
+    static const Platform platform = {DefaultPlatform().file, RecordedCalls(), DefaultPlatform().loadText,
+                                      DefaultPlatform().setErrorInfo};
+    return platform;
+}
+
 class WinInetRecorded : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        WinInetRecorder::current = &recorder;
-        previous = ReplaceWinInetFunctions(&WinInetRecorder::functions);
-    }
-    void TearDown() override
-    {
-        ReplaceWinInetFunctions(previous);
-        WinInetRecorder::current = nullptr;
-    }
+    void SetUp() override { WinInetRecorder::current = &recorder; }
+    void TearDown() override { WinInetRecorder::current = nullptr; }
 
     static std::string OpenUrlOn(const char* session)
     {
@@ -260,8 +258,7 @@ protected:
     }
 
     WinInetRecorder recorder;
-    const WinInetFunctions* previous = nullptr;
-    ViewRecord record{TestModule()};
+    ViewRecord record{TestModule(), RecordedPlatform()};
 };
 
 TEST_F(WinInetRecorded, BackEndPassesWinInetTheDesignedArguments)
@@ -269,7 +266,7 @@ TEST_F(WinInetRecorded, BackEndPassesWinInetTheDesignedArguments)
     recorder.sessions = {Session1};
     recorder.url = UrlHandle;
     recorder.data = {1, 2, 3};
-    const InternetCalls& calls = WinInetInternetCalls();
+    const InternetCalls& calls = RecordedCalls();
     EXPECT_EQ(calls.openSession("agent", 0x01000000), Session1);
     EXPECT_EQ(calls.openUrl(Session1, Address), UrlHandle);
     unsigned char bytes[4] = {9, 9, 9, 9};
@@ -370,6 +367,28 @@ TEST_F(WinInetRecorded, ReadsMovesAndPositionGoThroughTheUrlHandle)
                 ElementsAre("InternetReadFile(url, 4)", "InternetSetFilePointer(url, -2, null, 1, 0)",
                             "InternetSetFilePointer(url, 0, null, 1, 0)",
                             "InternetSetFilePointer(url, -10, null, 1, 0)"));
+    record.Close();
+}
+
+TEST_F(WinInetRecorded, FailedMovePastTwoGiBLeavesThePositionWhereItWas)
+{
+    recorder.sessions = {Session1};
+    recorder.url = UrlHandle;
+    ASSERT_TRUE(record.Open(Address));
+    struct Case {
+        uint32_t start;  // where reads left the position, below or already past 2 GiB
+        int32_t distance;
+    } cases[] = {{0x7FFFFFF0, 16}, {0x8000002F, 16}, {0x8000002F, -8}, {0x7FFFFFFF, 1}};
+    for (const Case& c : cases) {
+        recorder.position = c.start;
+        recorder.calls.clear();
+        EXPECT_FALSE(record.Seek(c.distance, FromCurrent)) << c.start;
+        EXPECT_EQ(recorder.position, c.start) << "moved back from where the move ended";
+        char move[64], back[64];
+        snprintf(move, sizeof move, "InternetSetFilePointer(url, %d, null, 1, 0)", c.distance);
+        snprintf(back, sizeof back, "InternetSetFilePointer(url, %d, null, 1, 0)", -c.distance);
+        EXPECT_THAT(recorder.calls, ElementsAre(move, back)) << c.start;
+    }
     record.Close();
 }
 
