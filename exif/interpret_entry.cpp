@@ -55,7 +55,6 @@ TagValue NormaliseValue(ViewRecord& view)
     }
 
     TagValue value;
-    value.value = entry.valueOffset;
     value.numerator = WordAt(view.valueArea, NumeratorAt);
     value.denominator = WordAt(view.valueArea, DenominatorAt);
     value.unsignedRatio = Quotient(value.numerator, value.denominator);
@@ -90,9 +89,9 @@ void FillOrAppendWord(ViewRecord& view, const TagRow& row, const TagValue& value
         ReplaceSlot(view, row, value);
         return;
     }
-    if (value.value > row.enumMax || !AllowsWord(row.appendWords, value.value))
+    if (view.entry.valueOffset > row.enumMax || !AllowsWord(row.appendWords, view.entry.valueOffset))
         return;
-    view.LoadText(row.enumBase + value.value, view.scratch);
+    view.LoadText(row.enumBase + view.entry.valueOffset, view.scratch);
     char word[SlotSize];
     SlotCopy(word, view.scratch);
     SlotAppend(slot, " %s", word);
@@ -109,7 +108,7 @@ void ApplyWriteRule(ViewRecord& view, const TagRow& row, const TagValue& value)
             ReplaceSlot(view, row, value);
         break;
     case WriteRule::ReplaceOnZeroElseIfEmpty:
-        if (value.value == 0 || SlotIsEmpty(view.slots[row.slot]))
+        if (view.entry.valueOffset == 0 || SlotIsEmpty(view.slots[row.slot]))
             ReplaceSlot(view, row, value);
         break;
     case WriteRule::Append:
@@ -119,10 +118,10 @@ void ApplyWriteRule(ViewRecord& view, const TagRow& row, const TagValue& value)
         FillOrAppendWord(view, row, value);
         break;
     case WriteRule::RecordExifIfd:
-        view.exifIfdOffset = value.value;
+        view.exifIfdOffset = view.entry.valueOffset;
         break;
     case WriteRule::RecordMakerNote:
-        view.makerNoteOffset = value.value;
+        view.makerNoteOffset = view.entry.valueOffset;
         break;
     }
 }
@@ -136,7 +135,6 @@ void ViewRecord::InterpretEntry()
     if (!row)
         return;
     entry.valueOffset = Remapped(row->remap, entry.valueOffset);
-    value.value = entry.valueOffset;
     ApplyWriteRule(*this, *row, value);
 }
 

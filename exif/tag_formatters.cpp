@@ -131,20 +131,20 @@ bool FormatFNumber(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
     return true;
 }
 
-bool FormatIsoSpeed(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
+bool FormatIsoSpeed(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    SlotFormat(text, "ISO %d", AsSigned32(value.value));
+    SlotFormat(text, "ISO %d", AsSigned32(view.entry.valueOffset));
     return true;
 }
 
-bool FormatExifVersion(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
+bool FormatExifVersion(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    if (value.value == ExifVersion21)
+    if (view.entry.valueOffset == ExifVersion21)
         SlotCopy(text, "V2.1");
-    else if (value.value == ExifVersion22)
+    else if (view.entry.valueOffset == ExifVersion22)
         SlotCopy(text, "V2.2");
     else
-        SlotFormat(text, "%x", static_cast<unsigned>(value.value));
+        SlotFormat(text, "%x", static_cast<unsigned>(view.entry.valueOffset));
     return true;
 }
 
@@ -207,9 +207,9 @@ bool FormatPositiveDistance(ViewRecord&, const TagValue& value, char (&text)[Slo
     return true;
 }
 
-bool FormatFlash(ViewRecord& view, const TagValue& value, char (&text)[SlotSize])
+bool FormatFlash(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    uint32_t flash = value.value;
+    uint32_t flash = view.entry.valueOffset;
     LoadWord(view, TextFlashWordBase + (flash & 1), text);   // "off" or "on"
     if (Listed(FlashForcedValues, flash))
         AppendWord(view, TextFlashForced, text);
@@ -227,15 +227,15 @@ bool FormatFocalLength(ViewRecord&, const TagValue& value, char (&text)[SlotSize
     return FormatWholeOrOneDecimal(value, "%.1f mm", "%.0f mm", text);
 }
 
-bool FormatPixelWidth(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
+bool FormatPixelWidth(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    SlotFormat(text, "%d x ", AsSigned32(value.value));
+    SlotFormat(text, "%d x ", AsSigned32(view.entry.valueOffset));
     return true;
 }
 
-bool FormatPixelHeight(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
+bool FormatPixelHeight(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    SlotFormat(text, "%d", AsSigned32(value.value));
+    SlotFormat(text, "%d", AsSigned32(view.entry.valueOffset));
     return true;
 }
 
@@ -252,17 +252,17 @@ bool FormatDigitalZoom(ViewRecord&, const TagValue& value, char (&text)[SlotSize
     return FormatWholeOrOneDecimal(value, "%.1f", "%.0f", text);
 }
 
-bool FormatNonZeroFocalLength35(ViewRecord&, const TagValue& value, char (&text)[SlotSize])
+bool FormatNonZeroFocalLength35(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    if (value.value == 0)
+    if (view.entry.valueOffset == 0)
         return false;
-    SlotFormat(text, "%d mm", AsSigned32(value.value));
+    SlotFormat(text, "%d mm", AsSigned32(view.entry.valueOffset));
     return true;
 }
 
-bool FormatSlowSyncWord(ViewRecord& view, const TagValue& value, char (&text)[SlotSize])
+bool FormatSlowSyncWord(ViewRecord& view, const TagValue&, char (&text)[SlotSize])
 {
-    if (value.value != 1)
+    if (view.entry.valueOffset != 1)
         return false;
     LoadWord(view, TextFlashSlowSync, text);
     return true;

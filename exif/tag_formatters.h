@@ -7,9 +7,9 @@
 
 class ViewRecord;
 
-// The quantities of the current entry after byte-order normalisation and remapping.
+// The quantities of the fetched value after byte-order normalisation. The entry's own value
+// has one home, view.entry.valueOffset, which the normalisation and the remap rewrite in place.
 struct TagValue {
-    uint32_t value;        // valueOffset
     uint32_t numerator;    // first word of valueArea
     uint32_t denominator;  // second word of valueArea
     double unsignedRatio;  // numerator / denominator, both unsigned
