@@ -1,4 +1,4 @@
-// The calls the reader makes into its platform: one table per build, swappable in tests.
+// The calls the reader makes into its platform: one table per build, handed to each record.
 #pragma once
 
 #include <cstdint>
@@ -43,5 +43,7 @@ struct Platform {
     void (*setErrorInfo)(const char* text);
 };
 
-// The platform of this build: Win32 + WinINet on Windows, POSIX + libcurl natively.
+// The platform of this build: Win32 + WinINet on Windows, POSIX + libcurl natively. Assembled
+// by the view library (orvane_view), whose error information it carries; the reader core only
+// names it as ViewRecord's default.
 const Platform& DefaultPlatform();
