@@ -235,7 +235,7 @@ uint32_t MoveInCurlUrl(Handle handle, int32_t distance, SeekOrigin origin)
 {
     UrlStream* stream = AsUrl(handle);
     uint32_t target = 0;
-    // The position stays below 2 GiB: reads stop there.
+    // Reads stop at 2 GiB, so the position always fits 32 bits.
     if (!stream || !MoveTarget(static_cast<uint32_t>(stream->position), distance, origin, &target))
         return InvalidPosition;
     stream->position = target;
