@@ -406,6 +406,32 @@ TEST_F(CurlHandles, SessionHandleIsNoPicture)
     calls.close(session);
 }
 
+TEST_F(CurlHandles, OnlyItsOwnOpenHandlesAreUsedOrClosed)
+{
+    // A handle is known by its address: a foreign one, or one closed already, is never
+    // dereferenced or freed (ASan would see it).
+    LoopbackHttpServer server(Serving(ServeMode::Ranges, 100));
+    const InternetCalls& calls = Calls();
+    Handle session = calls.openSession("Orvane", 0);
+    Handle url = calls.openUrl(session, server.Url().c_str());
+    ASSERT_NE(url, nullptr);
+    uint64_t foreign[4] = {0x55524C2000000000u, 0x53455353u, 0, 0};  // bytes like an old tag
+    uint8_t byte = 0;
+    uint32_t delivered = 7;
+    EXPECT_FALSE(calls.read(foreign, &byte, 1, &delivered));
+    EXPECT_EQ(delivered, 0u);
+    EXPECT_EQ(calls.move(foreign, 1, FromBeginning), InvalidPosition);
+    EXPECT_EQ(calls.openUrl(foreign, server.Url().c_str()), nullptr);
+    calls.close(foreign);
+    calls.close(url);
+    calls.close(url);
+    EXPECT_FALSE(calls.read(url, &byte, 1, &delivered)) << "a closed handle reads nothing";
+    EXPECT_EQ(calls.move(url, 0, FromCurrent), InvalidPosition);
+    calls.close(session);
+    calls.close(session);
+    EXPECT_EQ(calls.openUrl(session, server.Url().c_str()), nullptr) << "a closed session opens nothing";
+}
+
 }  // namespace
 
 #endif
