@@ -13,10 +13,15 @@
 #define IDC_EMAIL_LINK 209
 #define IDC_WEB_LINK 210
 
-#define CmdSelectAll 32768
-#define CmdCopy 32769
-#define CmdCopyAll 32770
-#define CmdSaveAs 32771
-#define CmdAbout 32774
-#define CmdInvertSelection 32775
-#define CmdCopyInfo 32776
+// The commands of menu 207; the handlers are CmdSelectAll, CmdCopy, ... of PropertiesDialog.
+#define ID_SELECT_ALL 32768
+#define ID_COPY 32769
+#define ID_COPY_ALL 32770
+#define ID_SAVE_AS 32771
+#define ID_ABOUT 32774
+#define ID_INVERT_SELECTION 32775
+#define ID_COPY_INFO 32776
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
