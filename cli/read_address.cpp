@@ -31,8 +31,10 @@ AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, co
     // ShowDlg's one allocation: the address copy that ClassifyAddress rewrites in place.
     std::unique_ptr<char[]> copy(new char[address.size() + 1]);
     memcpy(copy.get(), address.c_str(), address.size() + 1);
-    if (record.ClassifyAddress(copy.get()))
+    if (record.ClassifyAddress(copy.get())) {
         record.ReadExif(copy.get());
+        CopyAddress(outcome.dialogAddress, copy.get());
+    }
 
     char description[SlotSize];
     Guid interfaceId{};
