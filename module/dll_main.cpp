@@ -1,14 +1,22 @@
 // The DLL entry routine and the class table: one class, View.
 #include "module/atl_module.h"
+#include "module/atl_registration.h"
 #include "module/class_factory.h"
 #include "view/view.h"
 
 namespace {
 
-// View's registry update is the registrar script's job; until the module carries one, the
-// class table asks for no update and registration writes the type library alone.
+constexpr int RegistrarScriptId = 101;
+
+// View's entries (class, ProgIDs, menu item) are those of the registrar script.
+HRESULT UpdateViewRegistry(BOOL doRegister)
+{
+    return AtlModuleUpdateRegistryFromResourceD(&ModuleState(), MAKEINTRESOURCEW(RegistrarScriptId), doRegister,
+                                                nullptr, nullptr);
+}
+
 AtlObjectMapEntry ClassTable[] = {
-    {&CLSID_View, nullptr, CreateClassFactory, View::CreateInstance, nullptr},
+    {&CLSID_View, UpdateViewRegistry, CreateClassFactory, View::CreateInstance, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 

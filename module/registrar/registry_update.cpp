@@ -55,10 +55,10 @@ HRESULT LoadModuleTypeLibrary(HINSTANCE instance, WCHAR (&path)[MAX_PATH + 1], I
 
 }  // namespace
 
-HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCSTR resource, bool doRegister,
+HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister,
                                        const AtlRegMapEntry* extras)
 {
-    HRSRC found = FindResourceA(instance, resource, "REGISTRY");
+    HRSRC found = FindResourceW(instance, resource, L"REGISTRY");
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     const char* text = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (!text)
@@ -90,7 +90,15 @@ HRESULT RegisterModuleTypeLibrary(HINSTANCE instance)
     HRESULT result = LoadModuleTypeLibrary(instance, path, &library);
     if (FAILED(result))
         return result;
-    result = RegisterTypeLib(library, path, nullptr);
+    WCHAR folder[MAX_PATH + 1];
+    lstrcpynW(folder, path, MAX_PATH + 1);
+    WCHAR* lastSeparator = nullptr;
+    for (WCHAR* at = folder; *at; ++at)
+        if (*at == L'\\' || *at == L'/')
+            lastSeparator = at;
+    if (lastSeparator)
+        *lastSeparator = 0;
+    result = RegisterTypeLib(library, path, folder);
     library->Release();
     return result;
 }

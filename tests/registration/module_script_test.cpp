@@ -20,13 +20,13 @@ TEST(ModuleScript, RegistersTwiceAndUnregistersBesideOtherPrograms)
 {
     HINSTANCE self = GetModuleHandleA(nullptr);
     CheckRegistrationRound(
-        OwnPath(), [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEA(101), true, nullptr) == S_OK; },
-        [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEA(101), false, nullptr) == S_OK; });
+        OwnPath(), [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEW(101), true, nullptr) == S_OK; },
+        [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEW(101), false, nullptr) == S_OK; });
 }
 
 TEST(ModuleScript, AMissingScriptResourceFails)
 {
-    HRESULT result = UpdateRegistryFromModuleScript(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), true, nullptr);
+    HRESULT result = UpdateRegistryFromModuleScript(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(999), true, nullptr);
     EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
