@@ -87,7 +87,8 @@ void DialogWatch::Watch()
     seen.rows = ReadRows(dialog);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     // A dialog that ignored Cancel is told to close, so that a failing test still ends.
-    for (int wait = 0; wait < 2000 && IsWindow(dialog); ++wait)
+    // Under Xvfb without a window manager Wine waits about 2 s for the unmapped window.
+    for (int wait = 0; wait < 5000 && IsWindow(dialog); ++wait)
         Sleep(1);
     if (IsWindow(dialog))
         PostMessageA(dialog, WM_CLOSE, 0, 0);
