@@ -4,6 +4,6 @@
 set -eu
 mark="$WINEPREFIX/.orvane-prefix-ready"
 [ -f "$mark" ] && exit 0
-wine wineboot.exe --init
+"${ORVANE_WINE:-wine}" wineboot.exe --init
 wineserver --wait
 touch "$mark"
