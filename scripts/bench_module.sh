@@ -9,7 +9,7 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 else
     arch=x86_64 build=build/windows64 loader=/usr/lib/wine/wine64
 fi
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null 2>&1
 cmake --build "$build" -j2 --target orvane_module orvane_show_dlg_timing >/dev/null
 ctest --test-dir "$build" -R wine_prefix >/dev/null
 
