@@ -233,12 +233,16 @@ TEST(PropertiesDialog, SaveAsCancelsWritesAndAsksBeforeReplacing)
         HWND save = openSave();
         ASSERT_NE(save, nullptr);
         EXPECT_EQ(WindowText(FileNameField(save)), DefaultFileName(dialog.address));
+        char filter[64] = {};
+        SendMessageA(GetDlgItem(save, cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(filter));
+        EXPECT_STREQ(filter, "Text file(*.txt)");
+        EXPECT_EQ(SendMessageA(GetDlgItem(save, cmb1), CB_GETCOUNT, 0, 0), 1);
         PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
         ASSERT_TRUE(WindowEnds(save));
         EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
 
-        save = openSave();
-        SetWindowTextA(FileNameField(save), path.c_str());
+        save = openSave();  // a name without extension gets the default one
+        SetWindowTextA(FileNameField(save), path.substr(0, path.size() - 4).c_str());
         PostMessageA(save, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WindowEnds(save));
         EXPECT_EQ(FileOnceWritten(path, expected), expected);
