@@ -1,4 +1,4 @@
-# Cross build of the 32-bit Windows programs; CTest runs them under Wine.
+# Cross build of the 32-bit Windows programs (the product); CTest runs them under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 # The posix thread model: the win32 one has no std::mutex, which GoogleTest needs.

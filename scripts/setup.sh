@@ -8,9 +8,10 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     libcurl4-openssl-dev
     clang libclang-rt-14-dev libfuzzer-14-dev
-    g++-mingw-w64-i686 mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb
     libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine
     golang-github-rwcarlsen-goexif-dev
+    fonts-wqy-zenhei imagemagick
 )
 
 missing=()

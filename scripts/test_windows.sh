@@ -1,29 +1,79 @@
 #!/usr/bin/env bash
-# The Windows build and its tests: cross-compiles with mingw (posix threads), checks that the
-# programs import system DLLs only, and runs the tests under Wine in a prefix of the build's
-# own (created by the first run). Under Xvfb when it is there, for the tests that need windows.
+# The Windows builds and their tests: cross-compiles with mingw (posix threads), checks that the
+# programs import system DLLs only, and runs the tests under Wine in a prefix of each build's own
+# (created by the first run), under Xvfb when it is there, for the tests that need windows.
+#
+# The i686 build is the product and is always built. Where this machine's kernel cannot start
+# 32-bit programs, the x86_64 build runs the same tests under Wine's 64-bit loader instead.
+# ORVANE_WINDOWS_ARCH chooses: auto (the default: i686 where it runs, else x86_64; both under
+# CI where both run), i686, x86_64 or both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-build=build/windows
 jobs=${JOBS:-$(nproc)}
+werror=${ORVANE_WERROR:-OFF}
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build "$build" -j"$jobs"
+# configure_and_build ARCH BUILD-DIR
+configure_and_build() {
+    cmake -S . -B "$2" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$1.cmake" -DORVANE_WERROR="$werror" >/dev/null
+    cmake --build "$2" -j"$jobs"
+}
 
-# Static linking: nothing from the compiler's runtime may need to travel with the programs.
+# check_imports ARCH BUILD-DIR: static linking, so nothing of the compiler's runtime travels along.
+check_imports() {
+    local status=0 program dll imports
+    while IFS= read -r program; do
+        imports=$("$1-w64-mingw32-objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p')
+        for dll in $imports; do
+            case "${dll,,}" in
+                libstdc++*|libgcc*|libwinpthread*|libgomp*)
+                    echo "test_windows: $program imports $dll"; status=1 ;;
+            esac
+        done
+    done < <(find "$2" \( -name '*.exe' -o -name '*.dll' \) -not -path '*/CMakeFiles/*' -not -path '*/wineprefix/*')
+    return "$status"
+}
+
+# run_tests ARCH BUILD-DIR
+run_tests() {
+    local run=()
+    command -v xvfb-run >/dev/null && run=(xvfb-run -a)
+    echo "== Windows tests: $1 build ($2)"
+    "${run[@]}" ctest --test-dir "$2" --output-on-failure
+}
+
+# Decided by trying: Wine's 32-bit loader prints its version only where 32-bit programs start.
+runs_32_bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+arch=${ORVANE_WINDOWS_ARCH:-auto}
+case "$arch" in
+    auto)
+        if ! runs_32_bit; then
+            echo "test_windows: this kernel cannot run 32-bit programs; the x86_64 build stands in for the i686 build's tests"
+            arch=x86_64
+        elif [ "${CI:-}" = true ]; then
+            arch=both
+        else
+            arch=i686
+        fi ;;
+    i686|both)
+        runs_32_bit || { echo "test_windows: this kernel cannot run 32-bit programs: ORVANE_WINDOWS_ARCH=$arch cannot run here" >&2; exit 1; } ;;
+    x86_64) ;;
+    *) echo "test_windows: ORVANE_WINDOWS_ARCH must be auto, i686, x86_64 or both, not '$arch'" >&2; exit 2 ;;
+esac
+
+configure_and_build i686 build/windows
+check_imports i686 build/windows
+if [ "$arch" != i686 ]; then
+    configure_and_build x86_64 build/windows64
+    check_imports x86_64 build/windows64
+fi
+
 status=0
-while IFS= read -r program; do
-    imports=$(i686-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p')
-    for dll in $imports; do
-        case "${dll,,}" in
-            libstdc++*|libgcc*|libwinpthread*|libgomp*)
-                echo "test_windows: $program imports $dll"; status=1 ;;
-        esac
-    done
-done < <(find "$build" -name '*.exe' -o -name '*.dll' | grep -v -e CMakeFiles -e wineprefix)
-[ "$status" -eq 0 ] || exit "$status"
-
-run=()
-command -v xvfb-run >/dev/null && run=(xvfb-run -a)
-"${run[@]}" ctest --test-dir "$build" --output-on-failure
+if [ "$arch" = i686 ] || [ "$arch" = both ]; then
+    run_tests i686 build/windows || status=1
+fi
+if [ "$arch" = x86_64 ] || [ "$arch" = both ]; then
+    run_tests x86_64 build/windows64 || status=1
+fi
+exit "$status"

@@ -1,5 +1,5 @@
 // Watches the calling thread's windows from a second thread while ShowDlg runs modally on it:
-// the first dialog that becomes visible is read (its list's rows) and then closed.
+// the first visible dialog is read (its list's two columns) and closed with Cancel.
 #pragma once
 
 #include <windows.h>
@@ -9,32 +9,24 @@
 #include <thread>
 #include <vector>
 
-struct DialogRow {
-    std::string label;
-    std::string text;
-};
-
 struct SeenDialog {
     bool isSeen = false;
-    std::vector<DialogRow> rows;  // the list's two columns, in the ANSI code page
-    double millisecondsToVisible = 0;
+    std::vector<std::string> rows;  // label TAB text, in the ANSI code page
 };
 
 class DialogWatch {
 public:
-    DialogWatch();
-    ~DialogWatch();
+    DialogWatch() : watched(GetCurrentThreadId()), watcher([this] { Watch(); }) {}
+    ~DialogWatch() { Finish(); }
     DialogWatch(const DialogWatch&) = delete;
     DialogWatch& operator=(const DialogWatch&) = delete;
 
-    // Stops watching and says what was seen.
     SeenDialog Finish();
 
 private:
     void Watch();
 
-    DWORD watchedThread;
-    LARGE_INTEGER start;
+    DWORD watched;
     std::atomic<bool> isStopping{false};
     SeenDialog seen;
     std::thread watcher;

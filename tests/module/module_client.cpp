@@ -7,38 +7,25 @@
 
 namespace {
 
-// Every test runs in one single-threaded apartment, as the browser's page script does.
+// One single-threaded apartment, as the browser's page script has.
 class ApartmentEnvironment : public testing::Environment {
-public:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
     void TearDown() override { CoUninitialize(); }
 };
 testing::Environment* const apartment = testing::AddGlobalTestEnvironment(new ApartmentEnvironment);
-
-std::wstring Widen(const std::string& text)
-{
-    return std::wstring(text.begin(), text.end());  // the paths here are ASCII
-}
-
-template <typename Function>
-Function ExportByOrdinal(HMODULE module, WORD ordinal)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
-}
 
 }  // namespace
 
 const ModuleExports& Module()
 {
     static const ModuleExports exports = [] {
-        ModuleExports loaded{};
-        loaded.module = LoadLibraryA(ORVANE_MODULE_PATH);
-        if (!loaded.module)
-            return loaded;
-        loaded.canUnloadNow = ExportByOrdinal<decltype(loaded.canUnloadNow)>(loaded.module, 1);
-        loaded.getClassObject = ExportByOrdinal<decltype(loaded.getClassObject)>(loaded.module, 2);
-        loaded.registerServer = ExportByOrdinal<decltype(loaded.registerServer)>(loaded.module, 3);
-        loaded.unregisterServer = ExportByOrdinal<decltype(loaded.unregisterServer)>(loaded.module, 4);
+        ModuleExports loaded{LoadLibraryA(ORVANE_MODULE_PATH), nullptr, nullptr};
+        if (loaded.module) {  // by ordinal, as the .def file numbers them
+            loaded.canUnloadNow = reinterpret_cast<decltype(loaded.canUnloadNow)>(
+                reinterpret_cast<void*>(GetProcAddress(loaded.module, MAKEINTRESOURCEA(1))));
+            loaded.getClassObject = reinterpret_cast<decltype(loaded.getClassObject)>(
+                reinterpret_cast<void*>(GetProcAddress(loaded.module, MAKEINTRESOURCEA(2))));
+        }
         return loaded;
     }();
     return exports;
@@ -54,34 +41,25 @@ std::wstring ModuleFilePath()
 IClassFactory* ViewFactory()
 {
     IClassFactory* factory = nullptr;
-    if (!Module().getClassObject)
-        return nullptr;
-    Module().getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (Module().getClassObject)
+        Module().getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     return factory;
 }
 
 IView* CreateView()
 {
-    IClassFactory* factory = ViewFactory();
-    if (!factory)
-        return nullptr;
     IView* view = nullptr;
-    factory->CreateInstance(nullptr, IID_IView, reinterpret_cast<void**>(&view));
-    factory->Release();
+    if (IClassFactory* factory = ViewFactory()) {
+        factory->CreateInstance(nullptr, IID_IView, reinterpret_cast<void**>(&view));
+        factory->Release();
+    }
     return view;
 }
 
-std::wstring ModuleTextW(UINT id)
+std::wstring ModuleText(UINT id)
 {
     WCHAR text[64] = {};
     LoadStringW(Module().module, id, text, 64);
-    return text;
-}
-
-std::string ModuleTextA(UINT id)
-{
-    char text[64] = {};
-    LoadStringA(Module().module, id, text, 64);
     return text;
 }
 
@@ -100,7 +78,11 @@ std::wstring TakeErrorDescription()
 
 std::string SamplePath(const char* fileName) { return std::string(ORVANE_SAMPLES_DIR) + "/" + fileName; }
 
-std::wstring SampleAddress(const char* fileName) { return L"file:///" + Widen(SamplePath(fileName)); }
+std::wstring SampleAddress(const char* fileName)
+{
+    const std::string path = SamplePath(fileName);  // ASCII
+    return L"file:///" + std::wstring(path.begin(), path.end());
+}
 
 ResourceUse MeasureResourceUse()
 {

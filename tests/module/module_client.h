@@ -1,9 +1,9 @@
-// The real Orvane.dll as a COM client sees it: loaded by path, its exports reached by
-// ordinal, objects made through its class factory.
+// The real Orvane.dll as a COM client sees it: loaded by path, exports reached by ordinal.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "view/orvane.h"
@@ -12,45 +12,27 @@ struct ModuleExports {
     HMODULE module;
     HRESULT(STDAPICALLTYPE* canUnloadNow)();
     HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**);
-    HRESULT(STDAPICALLTYPE* registerServer)();
-    HRESULT(STDAPICALLTYPE* unregisterServer)();
 };
-
-// Loaded once for the whole test program, by ordinal as the .def file numbers them.
-const ModuleExports& Module();
+const ModuleExports& Module();  // loaded once for the whole program
 std::wstring ModuleFilePath();
 
-// View's class factory, or null; the caller releases it.
-IClassFactory* ViewFactory();
-// A new View as IView, or null; the caller releases it.
+IClassFactory* ViewFactory();  // null on failure; the caller releases
 IView* CreateView();
 
-// A text of the module's string table: wide as the error information carries it, and in the
-// ANSI code page as the dialog shows it.
-std::wstring ModuleTextW(UINT id);
-std::string ModuleTextA(UINT id);
-
+std::wstring ModuleText(UINT id);
 // Takes the thread's error information as a script engine does; "<none>" when there is none.
 std::wstring TakeErrorDescription();
 
-// "file:///" and a sample's path under Wine's Z: drive, with forward slashes.
-std::wstring SampleAddress(const char* fileName);
-std::string SamplePath(const char* fileName);
+std::string SamplePath(const char* fileName);      // under Wine's Z: drive
+std::wstring SampleAddress(const char* fileName);  // "file:///" and that path
 
-// Owns a BSTR for one call.
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~Bstr() { SysFreeString(value); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value; }
-
-private:
-    BSTR value;
+struct FreeBstr {
+    void operator()(OLECHAR* text) const { SysFreeString(text); }
 };
+using Bstr = std::unique_ptr<OLECHAR, FreeBstr>;
+inline Bstr MakeBstr(const std::wstring& text) { return Bstr(SysAllocStringLen(text.data(), UINT(text.size()))); }
 
-// What a leak shows as: handles and bytes in use across the process's heaps.
+// What a leak shows as: open handles, and bytes in use across the process's heaps.
 struct ResourceUse {
     DWORD handles;
     size_t heapBytes;

@@ -12,8 +12,8 @@ cd "$samples" || exit 1
 for picture in *.jpg; do
     name=${picture%.jpg}
     # Text mode on Windows writes CR LF; the stored outputs have LF.
-    wine "$program" --json "$picture" 2>/dev/null | tr -d '\r' >"$actual/$name.json"
-    wine "$program" "$picture" 2>/dev/null | tr -d '\r' >"$actual/$name.txt"
+    "${ORVANE_WINE:-wine}" "$program" --json "$picture" 2>/dev/null | tr -d '\r' >"$actual/$name.json"
+    "${ORVANE_WINE:-wine}" "$program" "$picture" 2>/dev/null | tr -d '\r' >"$actual/$name.txt"
     for kind in json txt; do
         if ! cmp -s "$expected/$name.$kind" "$actual/$name.$kind"; then
             echo "compare_samples: $name.$kind differs from the native output:"
