@@ -2,8 +2,14 @@
 #include "cli/command_line.h"
 
 #include <cstring>
+#include <iostream>
 #include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
+#include "cli/dialog_output.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "resources/code_page_936.h"
@@ -16,12 +22,31 @@ namespace {
 
 const char Usage[] =
     "usage: orvane [--json] ADDRESS...\n"
+    "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
     "Lists the Exif information of JPEG pictures.\n"
     "ADDRESS is an \"http://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a local path.\n"
     "  --json     one JSON object per address and line\n"
+    "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
+    "             the rows, in code page 936 with CR LF (nothing when the list is empty)\n"
+    "  --copy all|rows|info  print the dialog's clipboard text instead of the list, in code\n"
+    "             page 936: all rows, or the rows / only the texts with every row selected\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
-    "Exit status: 0 when every picture was read, 1 when one was not, 2 for a usage error.\n";
+    "Exit status: 0 when every picture was read, 1 when one was not (or FILE could not be\n"
+    "written), 2 for a usage error; an option's missing or wrong value is a usage error.\n";
+
+#ifdef _WIN32
+// The clipboard text carries its own CR LF: standard output's text mode must not add a CR.
+void WriteBytesUnchanged(std::ostream& out)
+{
+    if (&out != &std::cout)
+        return;
+    out.flush();
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+#else
+void WriteBytesUnchanged(std::ostream&) {}
+#endif
 
 #ifdef _WIN32
 // The image of this program, which GetModuleHandle(NULL) would return: the string table is
@@ -39,6 +64,9 @@ struct Options {
     bool isJson = false;
     bool wantsHelp = false;
     bool wantsVersion = false;
+    std::string savePath;
+    bool wantsCopy = false;
+    CopyForm copyForm = CopyForm::AllRows;
     std::vector<std::string> addresses;
     std::string unknownOption;
 };
@@ -59,7 +87,12 @@ Options ParseArguments(int count, const char* const* arguments)
             options.wantsHelp = true;
         else if (argument == "--version")
             options.wantsVersion = true;
-        else if (options.unknownOption.empty())
+        else if (argument == "--save" && i + 1 < count && arguments[i + 1][0])
+            options.savePath = arguments[++i];
+        else if (argument == "--copy" && i + 1 < count && ParseCopyForm(arguments[i + 1], options.copyForm)) {
+            options.wantsCopy = true;
+            ++i;
+        } else if (options.unknownOption.empty())
             options.unknownOption = argument;
     }
     return options;
@@ -75,6 +108,23 @@ std::string ArgumentForDisplay(const std::string& argument)
     return ValidUtf8(argument);
 #endif
 }
+
+namespace {
+
+bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std::ostream& err)
+{
+    const std::string bytes = DialogSavedFile(outcome);
+    if (bytes.empty()) {
+        err << "orvane: the list is empty; " << ArgumentForDisplay(path) << " not written\n";
+        return true;
+    }
+    if (WriteWholeFile(path, bytes))
+        return true;
+    err << "orvane: cannot write " << ArgumentForDisplay(path) << "\n";
+    return false;
+}
+
+}  // namespace
 
 std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
 {
@@ -121,6 +171,12 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         return ExitUsage;
     }
 
+    const bool showsDialogText = options.wantsCopy || !options.savePath.empty();
+    if (showsDialogText && (options.addresses.size() != 1 || options.isJson)) {
+        err << "orvane: --save and --copy take exactly one address and no --json\n" << Usage;
+        return ExitUsage;
+    }
+
     int status = ExitAllRead;
     const bool headsLists = options.addresses.size() > 1;
     for (const std::string& argument : options.addresses) {
@@ -128,8 +184,13 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         const bool isRead = outcome.messageId == MessageOk;
         if (!isRead)
             status = ExitSomeNotRead;
+        if (isRead && !options.savePath.empty() && !SaveDialogFile(options.savePath, outcome, err))
+            status = ExitSomeNotRead;
         if (options.isJson) {
             out << FormatJsonOutcome(argument, outcome) << "\n";
+        } else if (isRead && options.wantsCopy) {
+            WriteBytesUnchanged(out);
+            out << DialogCopyText(options.copyForm, outcome);
         } else if (isRead) {
             if (headsLists)
                 out << "== " << ArgumentForDisplay(argument) << "\n";

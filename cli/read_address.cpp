@@ -16,6 +16,8 @@ AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, co
     memcpy(copy.get(), address.c_str(), address.size() + 1);
     outcome.messageId = ReadPicture(record, copy.get());
     record.LoadText(outcome.messageId, outcome.message);  // the reported text, cut as reported
+    if (outcome.messageId != MessageBadAddress)
+        CopyAddress(outcome.dialogAddress, copy.get());  // the dialog's address, as ShowDlg hands it over
     memcpy(outcome.slots, record.slots, sizeof outcome.slots);
     outcome.rowCount = BuildSlotRows(record, outcome.rows);
     return outcome;

@@ -5,6 +5,7 @@
 
 #include "exif/info_slot.h"
 #include "exif/platform.h"
+#include "ui/list_text.h"
 #include "ui/slot_list.h"
 
 struct AddressOutcome {
@@ -13,6 +14,7 @@ struct AddressOutcome {
     char slots[SlotCount][SlotSize] = {};
     SlotRow rows[SlotCount] = {};
     int rowCount = 0;
+    char dialogAddress[AddressSize] = {};  // what the dialog shows and saves: classified, cut
 };
 
 // A fresh record reads address (a picture address as the browser hands it) through

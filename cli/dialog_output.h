@@ -1,0 +1,19 @@
+// What the properties dialog would put in the clipboard or a saved file, for `--copy`/`--save`.
+#pragma once
+
+#include <string>
+
+#include "cli/read_address.h"
+#include "ui/list_text.h"
+
+// "all", "rows" and "info": CmdCopyAll, and CmdCopy/CmdCopyInfo with every row selected.
+bool ParseCopyForm(const std::string& word, CopyForm& form);
+
+// The clipboard text in code page 936, without its terminating zero.
+std::string DialogCopyText(CopyForm form, const AddressOutcome& outcome);
+
+// The bytes the dialog's save-as writes; empty when the list has no row (it writes nothing).
+std::string DialogSavedFile(const AddressOutcome& outcome);
+
+// Creates or replaces path with exactly bytes; false when that failed.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);

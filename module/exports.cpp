@@ -1,0 +1,23 @@
+// The four exports through which COM and the registration tools reach the module.
+#include "module/atl_module.h"
+#include "module/atl_registration.h"
+
+STDAPI DllCanUnloadNow()
+{
+    return AtlModuleLockCount(&ModuleState()) == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* result)
+{
+    return AtlModuleGetClassObject(&ModuleState(), classId, iid, result);
+}
+
+STDAPI DllRegisterServer()
+{
+    return AtlModuleRegisterServer(&ModuleState(), TRUE, nullptr);
+}
+
+STDAPI DllUnregisterServer()
+{
+    return AtlModuleUnregisterServerEx(&ModuleState(), TRUE, nullptr);
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Renders the properties dialog and the about box, filled from a sample photograph, under Xvfb
+# with a CJK font on the host (so that "宋体" shows real glyphs), into docs/*.png.
+# Uses the Windows build this machine can run (i686, else x86_64) and that build's Wine prefix.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+sample=${1:-samples/Canon_40D.jpg}
+
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    arch=i686 build=build/windows loader=wine
+else
+    arch=x86_64 build=build/windows64 loader=/usr/lib/wine/wine64
+fi
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null
+cmake --build "$build" -j"${JOBS:-2}" --target orvane_show_dialogs
+
+export WINEPREFIX=$PWD/$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+ORVANE_WINE=$loader sh tests/windows/prepare_wine_prefix.sh
+mkdir -p docs
+address="file:///Z:$(realpath "$sample")"
+
+# shoot NAME [--about]: one picture of the screen, cut to the dialogs on it.
+shoot() {
+    xvfb-run -a -s "-screen 0 800x640x24" sh -c '
+        "$1" "$2" "$3" $4 &
+        sleep 6
+        import -window root "$5"
+        wineserver -k || true' shoot "$loader" "$build/tests/orvane_show_dialogs.exe" "$address" "${2:-}" "docs/$1.png"
+    convert "docs/$1.png" -trim +repage "docs/$1.png"
+    echo "screenshots: docs/$1.png"
+}
+shoot properties_dialog
+shoot about_dialog --about

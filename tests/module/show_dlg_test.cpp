@@ -1,0 +1,138 @@
+// ShowDlg through the real module: every message with its exact text, the filled dialog, a
+// second picture on the same object, and no leak of handles or memory.
+#include <gtest/gtest.h>
+
+#include "dialog_watch.h"
+#include "exif/view_record.h"
+#include "module_client.h"
+#include "ui/slot_list.h"
+
+namespace {
+
+// A JPEG whose APP1 holds "Exif" and then no TIFF byte order mark.
+const char BadTiffHeader[] = "\xFF\xD8\xFF\xE1\x00\x10" "Exif\0\0" "QQ\x00\x2A\x00\x00\x00\x08";
+
+std::wstring TemporaryPicture(const char* bytes, DWORD size)
+{
+    char path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, path);
+    lstrcatA(path, "orvane_bad_tiff.jpg");
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteFile(file, bytes, size, &size, nullptr);
+    CloseHandle(file);
+    return L"file:///" + std::wstring(path, path + lstrlenA(path));
+}
+
+// The dialog must list what one record holds after reading the same files in turn.
+std::vector<std::string> ExpectedRows(std::initializer_list<const char*> samples)
+{
+    ViewRecord record(Module().module);
+    for (const char* sample : samples) {
+        std::string address = "file:///" + SamplePath(sample);
+        record.ClassifyAddress(&address[0]);
+        record.ReadExif(address.c_str());
+    }
+    SlotRow rows[SlotCount];
+    std::vector<std::string> expected;
+    for (int row = 0, count = BuildSlotRows(record, rows); row < count; ++row)
+        expected.push_back(std::string(rows[row].label) + "\t" + rows[row].text);
+    return expected;
+}
+
+class ShowDlgCall : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(GetACP(), 936u);
+        ASSERT_NE(view = CreateView(), nullptr);
+    }
+    void TearDown() override
+    {
+        view->Release();
+        EXPECT_EQ(Module().canUnloadNow(), S_OK);
+    }
+
+    // One call, its dialog watched (and closed); its error description kept.
+    HRESULT Call(const wchar_t* address, SeenDialog* dialog = nullptr)
+    {
+        SetErrorInfo(0, nullptr);
+        DialogWatch watch;
+        Bstr text = address ? MakeBstr(address) : nullptr;
+        HRESULT result = view->ShowDlg(text.get());
+        if (address) {
+            EXPECT_STREQ(text.get(), address) << "srcURL stays the caller's";
+        }
+        SeenDialog seen = watch.Finish();
+        EXPECT_EQ(seen.isSeen, dialog != nullptr) << (address ? address : L"<null>");
+        if (dialog)
+            *dialog = seen;
+        description = TakeErrorDescription();
+        return result;
+    }
+
+    IView* view = nullptr;
+    std::wstring description;
+};
+
+TEST_F(ShowDlgCall, EveryFailureReportsItsMessage)
+{
+    const std::wstring notJpeg = SampleAddress("README.md"), noExif = SampleAddress("jfif_then_exif.jpg");
+    const std::wstring badData = TemporaryPicture(BadTiffHeader, sizeof BadTiffHeader - 1);
+    const struct {
+        const wchar_t* address;
+        UINT message;
+    } cases[] = {
+        {nullptr, 300}, {L"", 300}, {L"http://ab", 300}, {L"file:///D", 300}, {L"HTTP://host/a.jpg", 300},
+        {L"File:///C:/a.jpg", 300}, {L"https://host/a.jpg", 300}, {L"file://server/share/a.jpg", 300},
+        {L"http://1/x", 301},  // 10 bytes: accepted, and nothing answers there
+        {L"file:///Z:/no/such/picture.jpg", 301}, {notJpeg.c_str(), 302}, {noExif.c_str(), 303},
+        {badData.c_str(), 304},
+    };
+    for (const auto& test : cases) {
+        Call(test.address);  // the first round loads what the reader needs, once
+        const DWORD handles = MeasureResourceUse().handles;
+        EXPECT_EQ(Call(test.address), E_FAIL);
+        EXPECT_EQ(description, ModuleText(test.message)) << (test.address ? test.address : L"<null>");
+        EXPECT_EQ(MeasureResourceUse().handles, handles) << (test.address ? test.address : L"<null>");
+    }
+}
+
+TEST_F(ShowDlgCall, PictureIsListedInTheDialog)
+{
+    SeenDialog dialog;
+    const DWORD handles = MeasureResourceUse().handles;
+    ASSERT_EQ(Call(SampleAddress("Canon_40D.jpg").c_str(), &dialog), S_OK);
+    EXPECT_EQ(description, L"ok") << "success leaves its report in place";
+    EXPECT_EQ(dialog.rows, ExpectedRows({"Canon_40D.jpg"}));
+    EXPECT_EQ(dialog.rows.at(1).substr(dialog.rows[1].find('\t')), "\tCanon EOS 40D");
+    EXPECT_LE(MeasureResourceUse().handles, handles) << "the stream is closed before the dialog";
+}
+
+TEST_F(ShowDlgCall, SecondPictureKeepsTheFirstPicturesOtherSlots)
+{
+    SeenDialog first, second;
+    ASSERT_EQ(Call(SampleAddress("Canon_40D.jpg").c_str(), &first), S_OK);
+    ASSERT_EQ(Call(SampleAddress("Sony_HDR-HC3.jpg").c_str(), &second), S_OK);
+    EXPECT_GT(second.rows.size(), ExpectedRows({"Sony_HDR-HC3.jpg"}).size());
+    EXPECT_EQ(second.rows, ExpectedRows({"Canon_40D.jpg", "Sony_HDR-HC3.jpg"}));
+}
+
+TEST_F(ShowDlgCall, ManyRefusedCallsLeakNothing)
+{
+    Bstr refused = MakeBstr(L"http://ab");
+    auto cycles = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            IView* object = CreateView();
+            object->ShowDlg(refused.get());
+            object->Release();
+        }
+        SetErrorInfo(0, nullptr);
+        return MeasureResourceUse();
+    };
+    const ResourceUse before = cycles(100);
+    const ResourceUse after = cycles(10000);
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_LT(after.heapBytes, before.heapBytes + 4096) << "a byte a cycle would be 10,000";
+}
+
+}  // namespace

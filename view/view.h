@@ -1,0 +1,64 @@
+// The COM class View: IView's identity and reference counting around the reader's record.
+#pragma once
+
+#include <windows.h>
+
+#include "exif/view_record.h"
+#include "view/orvane.h"  // IView, generated from orvane.idl
+
+class View final : public IView {
+public:
+    // The class table's instance creator: a plain object, or an aggregated one for outer.
+    static HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** result);
+
+    // IUnknown of IView: the aggregate's when aggregated, the object's own otherwise.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IDispatch, served from IView's type information.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID locale,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* outcome, EXCEPINFO* exception, UINT* argumentError) override;
+
+    HRESULT STDMETHODCALLTYPE ShowDlg(BSTR srcURL) override;
+
+private:
+    // The object's own IUnknown, which an aggregate holds; it never reaches the aggregate's
+    // clients, because IView's IUnknown methods go to the aggregate.
+    class InnerUnknown final : public IUnknown {
+    public:
+        explicit InnerUnknown(View& owner) : owner_(owner) {}
+        InnerUnknown(const InnerUnknown&) = delete;
+        InnerUnknown& operator=(const InnerUnknown&) = delete;
+
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+
+    private:
+        View& owner_;
+    };
+
+    explicit View(IUnknown* outer);
+    ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    HRESULT OwnQueryInterface(REFIID iid, void** result);
+    ULONG OwnAddRef();
+    ULONG OwnRelease();
+
+    // Puts the picture's slots and address in the properties dialog and runs it modally.
+    void ShowProperties(const char* address);
+
+    ULONG referenceCount = 0;  // a plain counter: the object lives in one apartment
+    IUnknown* outer;           // the aggregate, or null
+    InnerUnknown inner;
+
+public:
+    ViewRecord record;
+};
