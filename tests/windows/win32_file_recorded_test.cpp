@@ -167,20 +167,7 @@ TEST_F(Win32FileRecorded, FailingReadThatDeliveredBytesCountsAsARead)
 TEST_F(Win32FileRecorded, FailedMovePastTwoGiBLeavesThePositionWhereItWas)
 {
     ASSERT_TRUE(record.Open(Path));
-    struct Case {
-        uint32_t start;  // where reads left the position, below or already past 2 GiB
-        int32_t distance;
-    } cases[] = {{0x7FFFFFF0, 16}, {0x8000002F, 16}, {0x8000002F, -8}, {0x7FFFFFFF, 1}};
-    for (const Case& c : cases) {
-        recorder.position = c.start;
-        recorder.calls.clear();
-        EXPECT_FALSE(record.Seek(c.distance, FromCurrent)) << c.start;
-        EXPECT_EQ(recorder.position, c.start) << "moved back from where the move ended";
-        char move[64], back[64];
-        snprintf(move, sizeof move, "SetFilePointer(file, %d, null, 1)", c.distance);
-        snprintf(back, sizeof back, "SetFilePointer(file, %d, null, 1)", -c.distance);
-        EXPECT_THAT(recorder.calls, ElementsAre(move, back)) << c.start;
-    }
+    ExpectMovesPastTwoGiBUndone(record, recorder.position, recorder.calls, "SetFilePointer(file, %d, null, 1)");
     recorder.position = 0x8000002F;
     recorder.calls.clear();
     EXPECT_EQ(record.Tell(), InvalidPosition) << "past 2 GiB the position is no valid one";

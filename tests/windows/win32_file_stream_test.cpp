@@ -153,14 +153,9 @@ TEST_F(Win32FileBackEnd, MoveToTwoGiBOrBeyondFailsAndStays)
 // system cannot hold it.
 class SparseFile {
 public:
-    SparseFile()
+    SparseFile() : path_(TemporaryPath())
     {
-        char directory[MAX_PATH] = {};
-        char name[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, directory);
-        GetTempFileNameA(directory, "orv", 0, name);
-        path_ = name;
-        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return;
         LONG high = 0;

@@ -4,8 +4,14 @@
 
 #include <windows.h>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "exif/view_record.h"
 
 // The test program carries the string table itself, as the DLL does.
 inline HINSTANCE TestModule() { return GetModuleHandleA(nullptr); }
@@ -17,17 +23,22 @@ inline bool RunningUnderWine()
     return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+// A new, empty file's name in the temporary directory.
+inline std::string TemporaryPath()
+{
+    char directory[MAX_PATH] = {};
+    char name[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, directory);
+    GetTempFileNameA(directory, "orv", 0, name);
+    return name;
+}
+
 // A file in the temporary directory with the given bytes, deleted when this goes away.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::vector<unsigned char>& bytes)
+    explicit TemporaryFile(const std::vector<unsigned char>& bytes) : path_(TemporaryPath())
     {
-        char directory[MAX_PATH] = {};
-        char name[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, directory);
-        GetTempFileNameA(directory, "orv", 0, name);
-        path_ = name;
-        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) {
             if (!bytes.empty())
@@ -47,6 +58,28 @@ private:
     std::string path_;
     bool isReady_ = false;
 };
+
+// Relative moves that end at 2 GiB or beyond, through a record whose back end runs over a
+// recorder (its position and its call log): each fails, and the back end moves back by the
+// opposite distance from where it ended. moveFormat is the recorded move, %d the distance.
+inline void ExpectMovesPastTwoGiBUndone(ViewRecord& record, uint32_t& position, std::vector<std::string>& calls,
+                                        const char* moveFormat)
+{
+    struct Case {
+        uint32_t start;  // where reads left the position, below or already past 2 GiB
+        int32_t distance;
+    } cases[] = {{0x7FFFFFF0, 16}, {0x8000002F, 16}, {0x8000002F, -8}, {0x7FFFFFFF, 1}};
+    for (const Case& c : cases) {
+        position = c.start;
+        calls.clear();
+        EXPECT_FALSE(record.Seek(c.distance, FromCurrent)) << c.start;
+        EXPECT_EQ(position, c.start) << "moved back from where the move ended";
+        char move[96], back[96];
+        snprintf(move, sizeof move, moveFormat, c.distance);
+        snprintf(back, sizeof back, moveFormat, -c.distance);
+        EXPECT_THAT(calls, testing::ElementsAre(move, back)) << c.start;
+    }
+}
 
 // Bytes 0, 1, 2, ... count - 1 (mod 256): every position shows where it is.
 inline std::vector<unsigned char> CountingBytes(size_t count)
