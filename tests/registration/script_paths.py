@@ -220,14 +220,25 @@ def page(args, work):
     check(output == ["point 120 45", "alert " + created], "an unregistered class: the page alerts the creation error, got %s" % output)
 
 
+def show(args, work):
+    """For the screenshots: the whole path on one sample, with nobody to close the dialog."""
+    script = menu_script(args, work)
+    check(regsvr32(args.module) == 0, "regsvr32 registers the module")
+    picture = address(os.path.join(args.samples, "Canon_40D.jpg"))
+    try:
+        run_vbs(work, "page.vbs", PRELUDE.replace("{address}", picture) + script)
+    except subprocess.TimeoutExpired:
+        pass
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("mode", choices=["client", "page"])
+    parser.add_argument("mode", choices=["client", "page", "show"])
     for option in ("module", "closer", "extractor", "samples", "strings", "expected"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as work:
-        (client if args.mode == "client" else page)(args, work)
+        {"client": client, "page": page, "show": show}[args.mode](args, work)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 
