@@ -13,7 +13,7 @@ else
     arch=x86_64 build=build/windows64 loader=/usr/lib/wine/wine64
 fi
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" >/dev/null
-cmake --build "$build" -j"${JOBS:-2}" --target orvane_show_dialogs
+cmake --build "$build" -j"${JOBS:-2}" --target orvane_show_dialogs orvane_module page_extract dialog_closer
 
 export WINEPREFIX=$PWD/$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
 ORVANE_WINE=$loader sh tests/windows/prepare_wine_prefix.sh
@@ -32,3 +32,22 @@ shoot() {
 }
 shoot properties_dialog
 shoot about_dialog --about
+
+# The whole path: Orvane.dll registered by regsvr32 in a prefix of its own, the menu page's script
+# from the module run after a stand-in for the browser, on the sample: the dialog it opens.
+shoot_whole_path() {
+    local prefix=$PWD/$build/wineprefix-screenshots
+    rm -rf "$prefix"
+    WINEPREFIX=$prefix ORVANE_WINE=$loader sh tests/windows/prepare_wine_prefix.sh
+    xvfb-run -a -s "-screen 0 800x640x24" env WINEPREFIX="$prefix" ORVANE_WINE="$loader" sh -c '
+        python3 tests/registration/script_paths.py show --module "$1/module/Orvane.dll" \
+            --closer "$1/tests/registration/dialog_closer.exe" --extractor "$1/tests/registration/page_extract.exe" \
+            --samples samples --strings resources/strings.def --expected tests/expected >/dev/null &
+        sleep 15
+        import -window root "$2"
+        wineserver -k || true
+        wait' shoot "$build" docs/menu_page_path.png
+    convert docs/menu_page_path.png -trim +repage docs/menu_page_path.png
+    echo "screenshots: docs/menu_page_path.png"
+}
+shoot_whole_path
