@@ -51,18 +51,8 @@ size_t CharacterCut(const char* text, size_t capacity)
 {
     if (capacity == 0)
         return 0;
-    const size_t length = strnlen(text, capacity);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text);
-    size_t kept = 0;
-    while (kept < length) {
-        size_t consumed = 0;
-        // Decoding past the limit shows whether the last character would be split by it.
-        DecodeCp936(bytes + kept, strnlen(text + kept, 2), &consumed);
-        if (kept + consumed > capacity - 1)
-            break;
-        kept += consumed;
-    }
-    return kept;
+    // One byte past the room shows whether the last character would be split by the cut.
+    return Cp936FittingLength(text, strnlen(text, capacity), capacity - 1);
 }
 
 void CopyAddress(char (&destination)[AddressSize], const char* text)
