@@ -144,20 +144,6 @@ std::string Cp936ToUtf8(const char* text, size_t length)
     return out;
 }
 
-size_t Cp936FittingLength(const char* text, size_t length, size_t room)
-{
-    if (length <= room)
-        return length;
-    size_t cut = 0;
-    while (cut < length) {
-        size_t width = IsCp936LeadByte(text[cut]) && cut + 1 < length ? 2 : 1;
-        if (cut + width > room)
-            break;
-        cut += width;
-    }
-    return cut;
-}
-
 int Utf8ToCp936(const char* utf8, char* buffer, int size)
 {
     if (size <= 0)
