@@ -1,5 +1,6 @@
 // Counters in front of the default platform's file calls.
 #include "counting_file_calls.h"
+#include "view/default_platform.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include "exif/view_record.h"
 #include "ui/slot_list.h"
+#include "view/classify_address.h"
 
 int ReadWithOrvane(const Photo& photo, const Platform& platform)
 {
@@ -14,7 +15,7 @@ int ReadWithOrvane(const Photo& photo, const Platform& platform)
     // ShowDlg's one allocation per call, kept so that the count shows it and nothing else.
     std::unique_ptr<char[]> address(new char[photo.address.size() + 1]);
     memcpy(address.get(), photo.address.c_str(), photo.address.size() + 1);
-    if (!record.ClassifyAddress(address.get()) || !record.ReadExif(address.get()))
+    if (!ClassifyAddress(record, address.get()) || !record.ReadExif(address.get()))
         return -1;
     static SlotRow rows[SlotCount];
     return BuildSlotRows(record, rows);

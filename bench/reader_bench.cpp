@@ -14,6 +14,7 @@
 #include "orvane_reader.h"
 #include "peer_readers.h"
 #include "photo_set.h"
+#include "view/default_platform.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "resources/code_page_936.h"
+#include "view/default_platform.h"
 
 #ifndef ORVANE_VERSION
 #error "the build defines ORVANE_VERSION"

@@ -42,8 +42,3 @@ struct Platform {
     // Makes an 8-bit (code page 936) text the thread's error description, with IView's id.
     void (*setErrorInfo)(const char* text);
 };
-
-// The platform of this build: Win32 + WinINet on Windows, POSIX + libcurl natively. Assembled
-// by the view library (orvane_view), whose error information it carries; the reader core only
-// names it as ViewRecord's default.
-const Platform& DefaultPlatform();

@@ -24,12 +24,8 @@ constexpr uint32_t ValueAreaSize = 64;
 // observable by design.
 class ViewRecord {
 public:
-    explicit ViewRecord(Handle moduleInstance = nullptr, const Platform& platform = DefaultPlatform());
-
-    // Address rules: sets isRemote and rewrites a "file:///" address into a local path in
-    // place, or reports message 300. They belong to the object's front, so the definition is
-    // in view/ (the orvane_view library); the reader core never calls it.
-    bool ClassifyAddress(char* address);
+    // The platform outlives the record; each build's own table is assembled above the core.
+    ViewRecord(Handle moduleInstance, const Platform& platform);
 
     // The walk: opens, scans, walks IFD0, the Exif IFD and a Fujifilm maker note, and ends
     // with exactly one reported message; true exactly when that message was 305.

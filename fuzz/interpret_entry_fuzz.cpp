@@ -12,6 +12,7 @@
 
 #include "exif/byte_order.h"
 #include "exif/view_record.h"
+#include "view/default_platform.h"
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include "exif/view_record.h"
 #include "fuzz/read_exif_input.h"
 #include "support/address_model.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -151,7 +153,7 @@ void ReadOnce(ViewRecord& view, MemoryStream& stream, const uint8_t* control, co
     char* address = isNull ? nullptr : buffer.data();
 
     uint8_t remoteBefore = view.isRemote;
-    bool accepted = view.ClassifyAddress(address);
+    bool accepted = ClassifyAddress(view, address);
     REQUIRE(accepted == (!isNull && IsAcceptableAddress(text)));
     if (!accepted) {
         REQUIRE(isNull || text == address);

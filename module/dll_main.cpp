@@ -1,7 +1,7 @@
 // The DLL entry routine and the class table: one class, View.
-#include "module/atl_module.h"
-#include "module/atl_registration.h"
-#include "module/class_factory.h"
+#include "atl/atl_module.h"
+#include "atl/atl_registration.h"
+#include "atl/class_factory.h"
 #include "view/view.h"
 
 namespace {

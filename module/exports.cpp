@@ -1,6 +1,6 @@
 // The four exports through which COM and the registration tools reach the module.
-#include "module/atl_module.h"
-#include "module/atl_registration.h"
+#include "atl/atl_module.h"
+#include "atl/atl_registration.h"
 
 STDAPI DllCanUnloadNow()
 {

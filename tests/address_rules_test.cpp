@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/reading.h"
+#include "view/classify_address.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ Classified Classify(const char* address, uint8_t isRemoteBefore = 1)
     std::memset(buffer, Poison, sizeof buffer);
     std::memcpy(buffer, address, std::strlen(address) + 1);
     Classified result;
-    result.accepted = reading.view.ClassifyAddress(buffer);
+    result.accepted = ClassifyAddress(reading.view, buffer);
     result.text = buffer;
     result.isRemote = reading.view.isRemote;
     result.reports = reading.stream.counters().reports;
@@ -55,7 +56,7 @@ TEST(AddressRules, NineBytesAreRefusedWhateverThePrefix)
 TEST(AddressRules, NullAddressIsRefused)
 {
     Reading reading({});
-    EXPECT_FALSE(reading.view.ClassifyAddress(nullptr));
+    EXPECT_FALSE(ClassifyAddress(reading.view, nullptr));
     EXPECT_EQ(std::string(reading.stream.lastReport()), MessageText(MessageBadAddress));
     EXPECT_EQ(ThreadErrorText(), MessageText(MessageBadAddress));
 }
@@ -111,7 +112,7 @@ TEST(AddressRules, RewriteStaysWithinTheText)
     char buffer[32];
     std::memset(buffer, Poison, sizeof buffer);
     std::memcpy(buffer, "file:///x/y%20z", 16);
-    ASSERT_TRUE(reading.view.ClassifyAddress(buffer));
+    ASSERT_TRUE(ClassifyAddress(reading.view, buffer));
     EXPECT_STREQ(buffer, "x\\y z");
     for (size_t i = 16; i < sizeof buffer; ++i)
         EXPECT_EQ(static_cast<uint8_t>(buffer[i]), Poison) << "byte " << i;
@@ -121,7 +122,7 @@ TEST(AddressRules, AcceptedFileAddressIsOpenedAsItsPath)
 {
     Reading reading(Jpeg({ExifSegment(TiffBuilder(Order::Little).Build())}));
     char address[] = "file:///D:/My%20Photos/a.jpg";
-    ASSERT_TRUE(reading.view.ClassifyAddress(address));
+    ASSERT_TRUE(ClassifyAddress(reading.view, address));
     EXPECT_TRUE(reading.view.ReadExif(address));
     EXPECT_EQ(std::string(reading.stream.lastPath()), "D:\\My Photos\\a.jpg");
     EXPECT_EQ(reading.stream.counters().fileOpens, 1u);
@@ -133,7 +134,7 @@ TEST(AddressRules, AcceptedRemoteAddressIsOpenedUnchanged)
     Reading reading(Jpeg({ExifSegment(TiffBuilder(Order::Little).Build())}));
     reading.view.isRemote = 0;
     char address[] = "gopher://example.test/a%20b.jpg";
-    ASSERT_TRUE(reading.view.ClassifyAddress(address));
+    ASSERT_TRUE(ClassifyAddress(reading.view, address));
     EXPECT_TRUE(reading.view.ReadExif(address));
     EXPECT_EQ(std::string(reading.stream.lastUrl()), "gopher://example.test/a%20b.jpg");
     EXPECT_EQ(reading.stream.counters().fileOpens, 0u);

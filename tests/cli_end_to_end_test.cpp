@@ -20,6 +20,7 @@
 #include "cli/read_address.h"
 #include "support/loopback_http_server.h"
 #include "resources/text_table.h"
+#include "view/default_platform.h"
 
 namespace {
 

@@ -9,6 +9,8 @@
 #include "exif/native_backends.h"
 #include "exif/view_record.h"
 #include "support/loopback_http_server.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -30,9 +32,9 @@ TEST(CurlLoading, LocalFilesAreReadWithoutLoadingLibcurl)
     ASSERT_FALSE(isCurlMappedAtStart) << "libcurl is linked, not loaded on demand";
     if (IsCurlMapped())
         GTEST_SKIP() << "an earlier test of this process loaded libcurl";
-    ViewRecord view;
+    ViewRecord view{nullptr, DefaultPlatform()};
     std::string address = std::string("file://") + ORVANE_SAMPLES_DIR + "/Canon_40D.jpg";
-    ASSERT_TRUE(view.ClassifyAddress(&address[0]));
+    ASSERT_TRUE(ClassifyAddress(view, &address[0]));
     EXPECT_TRUE(view.ReadExif(address.c_str()));
     EXPECT_FALSE(IsCurlMapped());
 }

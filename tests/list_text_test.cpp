@@ -14,6 +14,7 @@
 #include "cli/local_address.h"
 #include "cli/read_address.h"
 #include "ui/list_text.h"
+#include "view/default_platform.h"
 
 namespace {
 

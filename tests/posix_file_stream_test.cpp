@@ -17,6 +17,8 @@
 #include "exif/view_record.h"
 #include "support/open_descriptors.h"
 #include "support/exif_builder.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -195,10 +197,10 @@ TEST(PosixFileStream, WholeWalkOverARealFile)
     TiffBuilder tiff(Order::Big);
     tiff.ifd0.Long(0xE001, 1);
     TempFile file(Jpeg({ExifSegment(tiff.Build())}));
-    ViewRecord view;  // the build's own platform
+    ViewRecord view{nullptr, DefaultPlatform()};  // the build's own platform
     std::string address = "file://" + file.path;
     int before = OpenDescriptors();
-    ASSERT_TRUE(view.ClassifyAddress(&address[0]));
+    ASSERT_TRUE(ClassifyAddress(view, &address[0]));
     EXPECT_TRUE(view.ReadExif(address.c_str()));
     char description[SlotSize];
     ASSERT_TRUE(GetThreadErrorInfo(description, nullptr));

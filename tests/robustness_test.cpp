@@ -22,6 +22,8 @@
 #include "support/address_model.h"
 #include "support/open_descriptors.h"
 #include "support/reading.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -140,7 +142,7 @@ Outcome ReadThroughAddress(const std::string& address)
     buffer.push_back(0);
     ViewRecord view(nullptr, Observed::platform());
     Observed::reports = 0;
-    EXPECT_TRUE(view.ClassifyAddress(buffer.data()));
+    EXPECT_TRUE(ClassifyAddress(view, buffer.data()));
     bool ok = view.ReadExif(buffer.data());
     EXPECT_EQ(Observed::reports, 1u) << address;
     for (const SlotBuffer& slot : view.slots)
@@ -240,7 +242,7 @@ void ExpectRules(const std::string& address)
     std::memcpy(buffer.get(), address.c_str(), address.size() + 1);
     MemoryStream stream(nullptr, 0);
     ViewRecord view(nullptr, MemoryStream::platform());
-    bool accepted = view.ClassifyAddress(buffer.get());
+    bool accepted = ClassifyAddress(view, buffer.get());
     std::string shown = address.size() > 40 ? address.substr(0, 40) + "..." : address;
     ASSERT_EQ(accepted, IsAcceptableAddress(address)) << shown << " (" << address.size() << " bytes)";
     EXPECT_EQ(stream.counters().reports, accepted ? 0u : 1u) << shown;

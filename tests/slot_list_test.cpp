@@ -7,6 +7,7 @@
 #include "exif/view_record.h"
 #include "resources/text_table.h"
 #include "ui/slot_list.h"
+#include "view/default_platform.h"
 
 namespace {
 

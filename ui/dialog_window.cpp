@@ -1,7 +1,7 @@
 // Binding a dialog object to its window, and routing the window's messages to it.
 #include "ui/dialog_window.h"
 
-#include "module/atl_window.h"
+#include "atl/atl_window.h"
 
 INT_PTR DialogWindow::RunModal(HINSTANCE instance, WORD templateId, HWND owner)
 {

@@ -1,7 +1,7 @@
 // Address rules: which back end reads the picture, and a "file:///" address turned into a path.
 #include <cstring>
 
-#include "exif/view_record.h"
+#include "view/classify_address.h"
 
 namespace {
 
@@ -37,24 +37,24 @@ void RewriteAsLocalPath(char* address, size_t length)
 
 }  // namespace
 
-bool ViewRecord::ClassifyAddress(char* address)
+bool ClassifyAddress(ViewRecord& view, char* address)
 {
     size_t length = address ? std::strlen(address) : 0;  // a null text counts as empty
     if (length < ShortestAddress) {  // before any prefix test: "file:///D" is refused
-        ReportMessage(MessageBadAddress);
+        view.ReportMessage(MessageBadAddress);
         return false;
     }
     for (const char* prefix : RemotePrefixes) {
         if (StartsWith(address, prefix)) {
-            isRemote = 1;  // handed on unchanged, %20 included
+            view.isRemote = 1;  // handed on unchanged, %20 included
             return true;
         }
     }
     if (StartsWith(address, FilePrefix)) {
-        isRemote = 0;
+        view.isRemote = 0;
         RewriteAsLocalPath(address, length);
         return true;
     }
-    ReportMessage(MessageBadAddress);  // isRemote keeps its value
+    view.ReportMessage(MessageBadAddress);  // isRemote keeps its value
     return false;
 }

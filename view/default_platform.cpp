@@ -1,7 +1,7 @@
 // The platform of this build: its stream back ends and string table, and the object's own
 // error information (COM error objects on Windows).
 #include "exif/module_text.h"
-#include "exif/platform.h"
+#include "view/default_platform.h"
 #include "view/error_info.h"
 
 #ifdef _WIN32

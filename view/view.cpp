@@ -3,7 +3,8 @@
 
 #include <new>
 
-#include "module/atl_module.h"
+#include "atl/atl_module.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ const AtlInterfaceEntry ViewInterfaces[] = {
 }  // namespace
 
 View::View(IUnknown* outerUnknown)
-    : outer(outerUnknown), inner(*this), record(ModuleState().resourceInstance)
+    : outer(outerUnknown), inner(*this), record(ModuleState().resourceInstance, DefaultPlatform())
 {
     AtlModuleLock(&ModuleState());
 }

@@ -3,7 +3,7 @@
 
 #include <oleauto.h>
 
-#include "module/atl_module.h"
+#include "atl/atl_module.h"
 #include "view/view.h"
 
 namespace {

@@ -6,6 +6,8 @@
 #include "exif/view_record.h"
 #include "module_client.h"
 #include "ui/slot_list.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -26,10 +28,10 @@ std::wstring TemporaryPicture(const char* bytes, DWORD size)
 // The dialog must list what one record holds after reading the same files in turn.
 std::vector<std::string> ExpectedRows(std::initializer_list<const char*> samples)
 {
-    ViewRecord record(Module().module);
+    ViewRecord record(Module().module, DefaultPlatform());
     for (const char* sample : samples) {
         std::string address = "file:///" + SamplePath(sample);
-        record.ClassifyAddress(&address[0]);
+        ClassifyAddress(record, &address[0]);
         record.ReadExif(address.c_str());
     }
     SlotRow rows[SlotCount];

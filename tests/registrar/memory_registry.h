@@ -2,7 +2,7 @@
 // and the whole content as sorted lines.
 #pragma once
 
-#include "module/registrar/registry.h"
+#include "atl/registrar/registry.h"
 
 #include <map>
 #include <memory>

@@ -1,6 +1,6 @@
 // The module's own registrar script: its bytes, and exactly the entries it writes and removes.
 #include "memory_registry.h"
-#include "module/registrar/registrar.h"
+#include "atl/registrar/registrar.h"
 #include "resources/code_page_936.h"
 #include "resources/identifiers.h"
 

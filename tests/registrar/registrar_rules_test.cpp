@@ -1,6 +1,6 @@
 // The registrar's rules over the in-memory registry: markings, both modes, repeats, failures.
 #include "memory_registry.h"
-#include "module/registrar/registrar.h"
+#include "atl/registrar/registrar.h"
 
 #include <gtest/gtest.h>
 

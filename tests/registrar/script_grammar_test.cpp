@@ -1,5 +1,5 @@
 // The registrar script reader: what it accepts, and a clear refusal of everything else.
-#include "module/registrar/registry_script.h"
+#include "atl/registrar/registry_script.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The registrar against the real registry: this program carries the module's registration
 // resources, so it registers itself as the module would.
-#include "module/registrar/registry_update.h"
+#include "atl/registrar/registry_update.h"
 #include "registration_checks.h"
 
 #include <gtest/gtest.h>

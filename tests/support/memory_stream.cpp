@@ -2,6 +2,7 @@
 #include "support/memory_stream.h"
 
 #include "exif/stream_position.h"
+#include "view/default_platform.h"
 
 #include <cstring>
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "support/thread_error.h"
+#include "view/default_platform.h"
 
 Reading::Reading(const Bytes& data) : bytes(data), stream(bytes.data(), bytes.size()), view(nullptr, MemoryStream::platform())
 {

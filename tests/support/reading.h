@@ -6,6 +6,7 @@
 #include "support/memory_stream.h"
 #include "exif/view_record.h"
 #include "support/exif_builder.h"
+#include "view/default_platform.h"
 
 struct Reading {
     explicit Reading(const Bytes& data);
@@ -19,7 +20,7 @@ struct Reading {
 
     Bytes bytes;
     MemoryStream stream;
-    ViewRecord view;
+    ViewRecord view{nullptr, DefaultPlatform()};
 };
 
 // The text of a message as the build's string table gives it (code page 936).

@@ -8,6 +8,7 @@
 #include "exif/view_record.h"
 #include "resources/identifiers.h"
 #include "windows_test_support.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ TEST_F(ComErrorInformation, EveryReportedMessageBecomesTheDescriptionWithIViewsG
 {
     for (TextId id = MessageBadAddress; id <= MessageOk; ++id) {
         SCOPED_TRACE(id);
-        ViewRecord record(TestModule());
+        ViewRecord record(TestModule(), DefaultPlatform());
         record.ReportMessage(id);
         SystemErrorInfo info = TakeSystemErrorInfo();
         ASSERT_TRUE(info.isSet) << "also for \"ok\"";
@@ -76,7 +77,7 @@ TEST_F(ComErrorInformation, EveryReportedMessageBecomesTheDescriptionWithIViewsG
 
 TEST_F(ComErrorInformation, OkIsTheTwoLetterText)
 {
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     record.ReportMessage(MessageOk);
     EXPECT_TRUE(TakeSystemErrorInfo().description == L"ok");
 }
@@ -93,7 +94,7 @@ TEST_F(ComErrorInformation, PlatformCallSetsTheChineseText)
 
 TEST_F(ComErrorInformation, ReadingBackLeavesTheInformationInPlace)
 {
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     record.ReportMessage(MessageNoExif);
     char first[SlotSize] = {};
     char second[SlotSize] = {};

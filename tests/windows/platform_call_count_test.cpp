@@ -16,6 +16,8 @@
 #include "exif/wininet_stream.h"
 #include "support/reading.h"
 #include "windows_test_support.h"
+#include "view/classify_address.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -66,7 +68,7 @@ Outcome Walk(const Platform& platform, const std::string& address)
     text.push_back(0);
     ClearThreadErrorInfo();
     Outcome outcome;
-    EXPECT_TRUE(view.ClassifyAddress(text.data())) << address;
+    EXPECT_TRUE(ClassifyAddress(view, text.data())) << address;
     outcome.isOk = view.ReadExif(text.data());
     outcome.message = ThreadErrorText();
     const char* first = &view.slots[0][0];

@@ -9,6 +9,7 @@
 #include "exif/view_record.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -156,7 +157,7 @@ TEST(ResourceStringTable, NullModuleMeansTheProgramItself)
 {
     // A View record built without a module (the command line's) reads the program's table.
     ASSERT_EQ(GetACP(), 936u);
-    ViewRecord record;
+    ViewRecord record{nullptr, DefaultPlatform()};
     char loaded[SlotSize] = {};
     char expected[SlotSize] = {};
     record.LoadText(TextProductName, loaded);

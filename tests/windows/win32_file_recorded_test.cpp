@@ -14,6 +14,7 @@
 #include "exif/win32_file_stream.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
+#include "view/default_platform.h"
 
 using testing::ElementsAre;
 using testing::ElementsAreArray;

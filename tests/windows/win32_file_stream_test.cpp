@@ -8,6 +8,7 @@
 #include "exif/view_record.h"
 #include "exif/win32_file_stream.h"
 #include "windows_test_support.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ protected:
     // A View record reading the 50-byte file through the Windows platform.
     ViewRecord OpenRecord()
     {
-        ViewRecord record(TestModule());
+        ViewRecord record(TestModule(), DefaultPlatform());
         record.isRemote = 0;
         EXPECT_TRUE(record.Open(file.Path()));
         return record;
@@ -50,7 +51,7 @@ TEST_F(Win32FileBackEnd, MissingPathOrDirectoryDoesNotOpen)
     GetTempPathA(MAX_PATH, directory);
     EXPECT_EQ(calls.open(directory), InvalidHandle()) << "a directory is no picture";
 
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     record.isRemote = 0;
     EXPECT_FALSE(record.Open("Z:\\no\\such\\directory\\picture.jpg"));
     EXPECT_EQ(record.hFile, InvalidHandle());
@@ -189,7 +190,7 @@ TEST(Win32LargeFile, FailedMovePastTwoGiBLeavesThePositionWhereItWas)
     SparseFile file;
     if (!file.IsReady())
         GTEST_SKIP() << "no room for a sparse file of 2 GiB here";
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     record.isRemote = 0;
     ASSERT_TRUE(record.Open(file.Path()));
     ASSERT_TRUE(record.Seek(0x7FFFFFF0, FromBeginning));

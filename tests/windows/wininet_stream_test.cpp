@@ -18,6 +18,7 @@
 #include "exif/wininet_stream.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
+#include "view/default_platform.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
@@ -96,7 +97,7 @@ TEST_F(WinInetLoopback, WineDoesNotImplementInternetSetFilePointer)
 
 TEST_F(WinInetLoopback, RecordOpensReadsAndClosesThroughWinInet)
 {
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     ASSERT_EQ(record.isRemote, 1);
     ASSERT_TRUE(record.Open(server.Url("/record.jpg").c_str()));
     EXPECT_NE(record.hSession, nullptr);
@@ -116,7 +117,7 @@ TEST_F(WinInetLoopback, WalkOfALoopbackPictureStopsAtItsFirstMoveUnderWine)
         GTEST_SKIP() << "Windows would not find the picture in its cache";
     // The APP1 segment comes first, so the scan needs no move; the TIFF header reads, and
     // the move to IFD0 is the first one, which Wine refuses: message 304.
-    ViewRecord record(TestModule());
+    ViewRecord record(TestModule(), DefaultPlatform());
     EXPECT_FALSE(record.ReadExif(server.Url("/walk.jpg").c_str()));
     char description[SlotSize] = {};
     char expected[SlotSize] = {};

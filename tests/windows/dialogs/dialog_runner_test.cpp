@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "dialog_driver.h"
-#include "module/atl_window.h"
+#include "atl/atl_window.h"
 #include "picture.h"
 #include "ui/resource_ids.h"
 

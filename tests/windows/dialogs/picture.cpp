@@ -7,16 +7,17 @@
 #include "template_reader.h"
 #include "ui/resource_ids.h"
 #include "ui/slot_list.h"
+#include "view/classify_address.h"
 
 Picture::Picture(const std::string& fileAddress, const std::vector<std::pair<InfoSlot, const char*>>& texts)
-    : record(GetModuleHandleA(nullptr))
+    : record(GetModuleHandleA(nullptr), DefaultPlatform())
 {
     std::unique_ptr<char[]> copy(new char[fileAddress.size() + 1]);
     memcpy(copy.get(), fileAddress.c_str(), fileAddress.size() + 1);
     if (texts.empty()) {
-        isRead = record.ClassifyAddress(copy.get()) && record.ReadExif(copy.get());
+        isRead = ClassifyAddress(record, copy.get()) && record.ReadExif(copy.get());
     } else {
-        isRead = record.ClassifyAddress(copy.get());
+        isRead = ClassifyAddress(record, copy.get());
         for (const auto& text : texts)
             strcpy(record.slots[text.first], text.second);
     }

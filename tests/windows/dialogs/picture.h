@@ -7,6 +7,7 @@
 #include "exif/view_record.h"
 #include "ui/list_text.h"
 #include "ui/properties_dialog.h"
+#include "view/default_platform.h"
 
 struct Picture {
     // Reads a "file:///" address, or takes the slot texts as given when texts is not empty.

@@ -1,5 +1,5 @@
 // Registry calls for the registrar: ANSI names, so the script's code page 936 bytes arrive as written.
-#include "module/registrar/windows_registry.h"
+#include "atl/registrar/windows_registry.h"
 
 #include <windows.h>
 

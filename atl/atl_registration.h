@@ -1,8 +1,8 @@
 // Registration of the module's classes and its type library through the exports.
 #pragma once
 
-#include "module/atl_module.h"
-#include "module/registrar/registry_update.h"
+#include "atl/atl_module.h"
+#include "atl/registrar/registry_update.h"
 
 // Runs the registry update of each class of the table (or of classId alone), then, when
 // registerTypeLib is set, registers the type library that the module carries. The first

@@ -1,5 +1,5 @@
 // Registration: each class's registry update, and the type library carried as "TYPELIB" 1.
-#include "module/atl_registration.h"
+#include "atl/atl_registration.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A registrar script read into keys and values, and the reader of its text.
 #pragma once
 
-#include "module/registrar/registry.h"
+#include "atl/registrar/registry.h"
 
 #include <cstddef>
 #include <string>

@@ -1,8 +1,8 @@
 // Runs a registrar script against a registry, in register or unregister mode.
 #pragma once
 
-#include "module/registrar/registry.h"
-#include "module/registrar/registry_script.h"
+#include "atl/registrar/registry.h"
+#include "atl/registrar/registry_script.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // Creation data of the dialog runner, and the modal dialog call itself.
-#include "module/atl_window.h"
+#include "atl/atl_window.h"
 
 namespace {
 

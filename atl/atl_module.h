@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "module/atl_window.h"
+#include "atl/atl_window.h"
 
 // Makes an object of a class (plain, or aggregated when outer is given) and asks it for iid.
 using AtlCreatorFunc = HRESULT (*)(IUnknown* outer, REFIID iid, void** result);

@@ -1,5 +1,5 @@
 // Reads registrar script text into keys and values, refusing anything outside its grammar.
-#include "module/registrar/registry_script.h"
+#include "atl/registrar/registry_script.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The module state: class table and class factory cache, lock count, end routines.
-#include "module/atl_module.h"
+#include "atl/atl_module.h"
 
 #include <new>
 

@@ -1,5 +1,5 @@
 // The standard class factory: its reference count under its own lock, locks on the module.
-#include "module/class_factory.h"
+#include "atl/class_factory.h"
 
 #include <new>
 

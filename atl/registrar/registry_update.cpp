@@ -1,8 +1,8 @@
 // Registration of one module: its registrar script against the real registry, its type library.
-#include "module/registrar/registry_update.h"
+#include "atl/registrar/registry_update.h"
 
-#include "module/registrar/registrar.h"
-#include "module/registrar/windows_registry.h"
+#include "atl/registrar/registrar.h"
+#include "atl/registrar/windows_registry.h"
 
 #include <oleauto.h>
 

@@ -1,5 +1,5 @@
 // The registrar's rules: ForceRemove and NoRemove, register and unregister, over any registry.
-#include "module/registrar/registrar.h"
+#include "atl/registrar/registrar.h"
 
 namespace {
 

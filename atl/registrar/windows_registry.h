@@ -1,7 +1,7 @@
 // The registrar's registry interface over the Windows registry, in this process's own view.
 #pragma once
 
-#include "module/registrar/registry.h"
+#include "atl/registrar/registry.h"
 
 class WindowsRegistry : public Registry {
 public:
