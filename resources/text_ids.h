@@ -34,3 +34,8 @@ constexpr TextId MessageNoExif = 303;
 constexpr TextId MessageBadData = 304;
 constexpr TextId MessageOk = 305;
 constexpr TextId TextSaveDialogTitle = 306;
+// Failures the user is told of: a command that could not do its work, a dialog not shown.
+constexpr TextId TextCannotSave = 307;
+constexpr TextId TextCannotCopy = 308;
+constexpr TextId TextCannotShowDialog = 309;
+constexpr TextId TextCannotOpenLink = 310;
