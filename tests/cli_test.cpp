@@ -229,7 +229,7 @@ TEST(CommandLine, VersionPrintsNameAndNumber)
 {
     const CommandRun run = RunWith({"--version"});
     EXPECT_EQ(run.status, ExitAllRead);
-    EXPECT_EQ(run.out, "orvane 1.0.0\n");
+    EXPECT_EQ(run.out, "orvane 1.3\n");  // as the module's version record says
 }
 
 TEST(CommandLine, RefusedAddressExitsWithOneAndReportsMessage300)
