@@ -9,7 +9,9 @@
 #include <io.h>
 #endif
 
+#include "cli/csv_output.h"
 #include "cli/dialog_output.h"
+#include "cli/folder_walk.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "resources/code_page_936.h"
@@ -24,9 +26,14 @@ namespace {
 const char Usage[] =
     "usage: orvane [--json] ADDRESS...\n"
     "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
+    "       orvane [--json | --csv] -r FOLDER...\n"
     "Lists the Exif information of JPEG pictures.\n"
     "ADDRESS is an \"http://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a local path.\n"
     "  --json     one JSON object per address and line\n"
+    "  --csv      a table for spreadsheets: a header naming the 41 items, then per address\n"
+    "             its address, message id and the 41 texts (RFC 4180, UTF-8, CR LF)\n"
+    "  -r, --recursive  read every JPEG file below each FOLDER (.jpg .jpeg .jpe .jfif, any\n"
+    "             case), sorted by path; other arguments are read as they are\n"
     "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
     "             the rows, in code page 936 with CR LF (nothing when the list is empty)\n"
     "  --copy all|rows|info  print the dialog's clipboard text instead of the list, in code\n"
@@ -34,7 +41,8 @@ const char Usage[] =
     "  --help     show this text\n"
     "  --version  show the version\n"
     "Exit status: 0 when every picture was read, 1 when one was not (or FILE could not be\n"
-    "written), 2 for a usage error; an option's missing or wrong value is a usage error.\n";
+    "written, or a FOLDER listed), 2 for a usage error; an option's missing or wrong value is\n"
+    "a usage error.\n";
 
 #ifdef _WIN32
 // The clipboard text carries its own CR LF: standard output's text mode must not add a CR.
@@ -59,10 +67,10 @@ Handle OwnModuleInstance() { return &__ImageBase; }
 Handle OwnModuleInstance() { return nullptr; }
 #endif
 
-std::string SlotToUtf8(const char (&text)[SlotSize]) { return Cp936ToUtf8(text, strnlen(text, SlotSize - 1)); }
-
 struct Options {
     bool isJson = false;
+    bool isCsv = false;
+    bool isRecursive = false;
     bool wantsHelp = false;
     bool wantsVersion = false;
     std::string savePath;
@@ -84,6 +92,10 @@ Options ParseArguments(int count, const char* const* arguments)
             optionsEnded = true;
         else if (argument == "--json")
             options.isJson = true;
+        else if (argument == "--csv")
+            options.isCsv = true;
+        else if (argument == "-r" || argument == "--recursive")
+            options.isRecursive = true;
         else if (argument == "--help")
             options.wantsHelp = true;
         else if (argument == "--version")
@@ -152,6 +164,72 @@ std::string FormatRows(const AddressOutcome& outcome)
     return text;
 }
 
+namespace {
+
+// The usage error that a combination of options makes, or nullptr when they go together.
+const char* RefusedCombination(const Options& options)
+{
+    const bool showsDialogText = options.wantsCopy || !options.savePath.empty();
+    if (options.isCsv && (options.isJson || showsDialogText))
+        return "orvane: --csv does not go with --json, --save or --copy\n";
+    if (showsDialogText && (options.addresses.size() != 1 || options.isJson))
+        return "orvane: --save and --copy take exactly one address and no --json\n";
+    if (showsDialogText && options.isRecursive)
+        return "orvane: --save and --copy take exactly one address and no -r\n";
+    return nullptr;
+}
+
+// The pictures to read, in order: the arguments as given, except that with -r a folder stands
+// for the JPEG files below it. A folder that cannot be listed is reported and makes status 1.
+std::vector<std::string> PicturesToRead(const Options& options, std::ostream& err, int& status)
+{
+    if (!options.isRecursive)
+        return options.addresses;
+    std::vector<std::string> pictures;
+    for (const std::string& argument : options.addresses) {
+        if (!IsLocalFolder(argument)) {
+            pictures.push_back(argument);
+            continue;
+        }
+        const FolderPictures below = JpegFilesBelow(argument);
+        for (const std::string& folder : below.unreadableFolders) {
+            err << "orvane: cannot read folder " << ArgumentForDisplay(folder) << "\n";
+            status = ExitSomeNotRead;
+        }
+        pictures.insert(pictures.end(), below.paths.begin(), below.paths.end());
+    }
+    return pictures;
+}
+
+// Reads one picture and shows it in the chosen form; returns its exit status.
+int ShowPicture(const Options& options, const std::string& argument, bool headsLists, std::ostream& out,
+                std::ostream& err)
+{
+    const AddressOutcome outcome = ReadAddress(AddressForArgument(argument), OwnModuleInstance(), DefaultPlatform());
+    const bool isRead = outcome.messageId == MessageOk;
+    int status = isRead ? ExitAllRead : ExitSomeNotRead;
+    if (isRead && !options.savePath.empty() && !SaveDialogFile(options.savePath, outcome, err))
+        status = ExitSomeNotRead;
+    if (options.isJson) {
+        out << FormatJsonOutcome(argument, outcome) << "\n";
+    } else if (options.isCsv) {
+        out << CsvLine(ArgumentForDisplay(argument), outcome) << CsvLineEnd;
+    } else if (isRead && options.wantsCopy) {
+        WriteBytesUnchanged(out);
+        out << DialogCopyText(options.copyForm, outcome);
+    } else if (isRead) {
+        if (headsLists)
+            out << "== " << ArgumentForDisplay(argument) << "\n";
+        out << FormatRows(outcome);
+    }
+    if (!isRead)
+        err << ArgumentForDisplay(argument) << ": " << SlotToUtf8(outcome.message) << "\n";
+    out.flush();
+    return status;
+}
+
+}  // namespace
+
 int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out, std::ostream& err)
 {
     const Options options = ParseArguments(argumentCount, arguments);
@@ -171,35 +249,21 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         err << "orvane: no address given\n" << Usage;
         return ExitUsage;
     }
-
-    const bool showsDialogText = options.wantsCopy || !options.savePath.empty();
-    if (showsDialogText && (options.addresses.size() != 1 || options.isJson)) {
-        err << "orvane: --save and --copy take exactly one address and no --json\n" << Usage;
+    if (const char* refusal = RefusedCombination(options)) {
+        err << refusal << Usage;
         return ExitUsage;
     }
 
     int status = ExitAllRead;
-    const bool headsLists = options.addresses.size() > 1;
-    for (const std::string& argument : options.addresses) {
-        const AddressOutcome outcome = ReadAddress(AddressForArgument(argument), OwnModuleInstance(), DefaultPlatform());
-        const bool isRead = outcome.messageId == MessageOk;
-        if (!isRead)
-            status = ExitSomeNotRead;
-        if (isRead && !options.savePath.empty() && !SaveDialogFile(options.savePath, outcome, err))
-            status = ExitSomeNotRead;
-        if (options.isJson) {
-            out << FormatJsonOutcome(argument, outcome) << "\n";
-        } else if (isRead && options.wantsCopy) {
-            WriteBytesUnchanged(out);
-            out << DialogCopyText(options.copyForm, outcome);
-        } else if (isRead) {
-            if (headsLists)
-                out << "== " << ArgumentForDisplay(argument) << "\n";
-            out << FormatRows(outcome);
-        }
-        if (!isRead)
-            err << ArgumentForDisplay(argument) << ": " << SlotToUtf8(outcome.message) << "\n";
-        out.flush();
+    const std::vector<std::string> pictures = PicturesToRead(options, err, status);
+    if (options.isCsv) {
+        WriteBytesUnchanged(out);  // the lines carry their own CR LF
+        out << CsvHeader(DefaultPlatform().loadText, OwnModuleInstance()) << CsvLineEnd;
     }
+    // With -r the pictures' names come from the folders: each list is headed by its path.
+    const bool headsLists = options.isRecursive || pictures.size() > 1;
+    for (const std::string& picture : pictures)
+        if (ShowPicture(options, picture, headsLists, out, err) != ExitAllRead)
+            status = ExitSomeNotRead;
     return status;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "exif/view_record.h"
+#include "resources/code_page_936.h"
 #include "view/read_picture.h"
 
 AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform)
@@ -22,3 +23,5 @@ AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, co
     outcome.rowCount = BuildSlotRows(record, outcome.rows);
     return outcome;
 }
+
+std::string SlotToUtf8(const char (&text)[SlotSize]) { return Cp936ToUtf8(text, strnlen(text, SlotSize - 1)); }

@@ -20,3 +20,6 @@ struct AddressOutcome {
 // A fresh record reads address (a picture address as the browser hands it) through
 // ReadPicture: ClassifyAddress, then ReadExif.
 AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform);
+
+// A slot, label or message text (code page 936, at most 63 bytes) as UTF-8.
+std::string SlotToUtf8(const char (&text)[SlotSize]);

@@ -12,6 +12,7 @@ packages=(
     libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine
     golang-github-rwcarlsen-goexif-dev
     fonts-wqy-zenhei imagemagick
+    man-db groff-base
 )
 
 missing=()

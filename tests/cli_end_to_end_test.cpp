@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +22,7 @@
 #include "cli/read_address.h"
 #include "support/loopback_http_server.h"
 #include "resources/text_table.h"
+#include "ui/slot_list.h"
 #include "view/default_platform.h"
 
 namespace {
@@ -165,6 +168,106 @@ TEST(CliEndToEnd, FileAddressAndPathWithBlanksReadTheSame)
     }
     unlink(copy.c_str());
     rmdir(directory);
+}
+
+// The fields of RFC 4180 lines, each line ended by CR LF; a quoted field may hold both.
+std::vector<std::vector<std::string>> CsvRecords(const std::string& text)
+{
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool isQuoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isQuoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+            records.back().back() += text[++i];
+        else if (c == '"')
+            isQuoted = !isQuoted;
+        else if (!isQuoted && c == ',')
+            records.back().emplace_back();
+        else if (!isQuoted && text.compare(i, 2, "\r\n") == 0 && ++i)
+            records.emplace_back(1);
+        else
+            records.back().back() += c;
+    }
+    EXPECT_EQ(records.back(), std::vector<std::string>(1)) << "the last line ends with CR LF";
+    records.pop_back();
+    return records;
+}
+
+std::string WithoutTrailingBlanks(std::string text) { return text.erase(text.find_last_not_of(' ') + 1); }
+
+TEST(CliEndToEnd, RecursiveCsvOfTheSamplesHasTheirListedTexts)
+{
+    const ProgramRun run = RunProgram(SamplesDirectory, "--csv -r .");
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    EXPECT_EQ(run.err, "./" + ExpectedErr(Samples[7]));
+    const auto records = CsvRecords(run.out);
+    ASSERT_EQ(records.size(), 1 + std::size(Samples));
+    const std::vector<std::string>& header = records[0];
+    ASSERT_EQ(header.size(), 2u + SlotCount);
+    for (size_t i = 0; i < std::size(Samples); ++i) {  // the samples' names are in bytewise order
+        const Sample& sample = Samples[i];
+        std::vector<std::string> record = records[1 + i];
+        ASSERT_EQ(record.size(), header.size()) << sample.name;
+        EXPECT_EQ(record[0], std::string("./") + sample.name + ".jpg");
+        EXPECT_EQ(record[1], std::to_string(sample.message));
+        // Each listed row's text stands in the column of its label; the rest are not listed.
+        std::istringstream listing(ReadWholeFile(ExpectedDirectory + "/" + sample.name + ".txt"));
+        for (std::string row; std::getline(listing, row);) {
+            const std::string label = WithoutTrailingBlanks(row.substr(0, row.find('\t')));
+            const auto column = std::find(header.begin(), header.end(), label) - header.begin();
+            ASSERT_LT(static_cast<size_t>(column), header.size()) << label;
+            EXPECT_EQ(record[column], row.substr(row.find('\t') + 1)) << sample.name << " " << label;
+            record[column].clear();
+        }
+        for (size_t column = 2; column < record.size(); ++column)
+            EXPECT_FALSE(IsSlotListed(record[column].c_str())) << sample.name << " " << header[column];
+    }
+}
+
+TEST(CliEndToEnd, RecursiveListsAndJsonOfTheSamplesMatchStoredOutputs)
+{
+    const ProgramRun plain = RunProgram(SamplesDirectory, "-r .");
+    const ProgramRun json = RunProgram(SamplesDirectory, "--recursive --json .");
+    std::string expectedPlain;
+    std::istringstream jsonLines(json.out);
+    for (const Sample& sample : Samples) {
+        const std::string path = std::string("./") + sample.name + ".jpg";
+        if (sample.message == MessageOk)
+            expectedPlain += "== " + path + "\n" + ReadWholeFile(ExpectedDirectory + "/" + sample.name + ".txt");
+        std::string line;
+        std::getline(jsonLines, line);
+        EXPECT_EQ(line.rfind("{\"address\": \"" + path + "\", ", 0), 0u) << line;
+        EXPECT_EQ(AfterAddress(line + "\n"), AfterAddress(ReadWholeFile(ExpectedDirectory + "/" + sample.name + ".json")));
+    }
+    EXPECT_EQ(plain.out, expectedPlain);
+    for (const ProgramRun* run : {&plain, &json}) {
+        EXPECT_EQ(run->status, ExitSomeNotRead);
+        EXPECT_EQ(run->err, "./" + ExpectedErr(Samples[7]));
+    }
+}
+
+TEST(CliEndToEnd, RecursiveFindsJpegFilesByNameInWholePathOrder)
+{
+    char directory[] = "/tmp/orvane-tree-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string tree = directory;
+    const std::string picture = ReadWholeFile(SamplesDirectory + "/Canon_40D.jpg");
+    for (const char* folder : {"/a", "/sub.jpg", "/sub.jpg/deeper"})
+        ASSERT_EQ(mkdir((tree + folder).c_str(), 0755), 0) << folder;
+    for (const char* name : {"/a.jpg", "/B.jpe", "/a0.JPEG", "/a/c.jfif", "/sub.jpg/deeper/x.JPG", "/d.txt",
+                             "/e.jpg.txt", "/a/f"})
+        std::ofstream(tree + name, std::ios::binary) << picture;
+    ASSERT_EQ(symlink(".", (tree + "/loop").c_str()), 0);  // followed, it would never end
+    const ProgramRun run = RunProgram("/", Quoted(tree) + " -r " + Quoted(SamplesDirectory + "/Nikon_D70.jpg"));
+    EXPECT_EQ(run.status, ExitAllRead) << run.err;
+    EXPECT_EQ(run.err, "");
+    const std::string listing = ReadWholeFile(ExpectedDirectory + "/Canon_40D.txt");
+    std::string expected;
+    for (const char* name : {"/B.jpe", "/a.jpg", "/a/c.jfif", "/a0.JPEG", "/sub.jpg/deeper/x.JPG"})
+        expected += "== " + tree + name + "\n" + listing;
+    expected += "== " + SamplesDirectory + "/Nikon_D70.jpg\n" + ReadWholeFile(ExpectedDirectory + "/Nikon_D70.txt");
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(std::system(("rm -rf " + Quoted(tree)).c_str()), 0);
 }
 
 // A sample photograph followed by generated bytes, so that it has the size of a real photo.

@@ -1,14 +1,18 @@
 // The command-line front end: JSON text, hex, local paths into addresses, options and exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 #include <string>
 
 #include "cli/command_line.h"
+#include "cli/csv_output.h"
+#include "cli/folder_walk.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "resources/text_table.h"
+#include "view/default_platform.h"
 
 namespace {
 
@@ -89,6 +93,68 @@ TEST(JsonOutcome, AddressAndSlotTextsAreEscaped)
     const std::string line = FormatJsonOutcome("C:\\a\"b.jpg", outcome);
     EXPECT_EQ(line.rfind(R"({"address": "C:\\a\"b.jpg", )", 0), 0u) << line;
     EXPECT_NE(line.find(R"("say \"hi\"\u0009")"), std::string::npos) << line;
+}
+
+TEST(CsvText, FieldsAreQuotedOnlyWhenTheyMustBe)
+{
+    const struct {
+        const char* text;
+        const char* field;
+    } cases[] = {
+        {"Canon", "Canon"},
+        {"", ""},
+        {" F 2.8 ", " F 2.8 "},
+        {"\xE7\x9B\xB8\xE6\x9C\xBA 'x';", "\xE7\x9B\xB8\xE6\x9C\xBA 'x';"},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"\"", "\"\"\"\""},
+        {"line\nbreak", "\"line\nbreak\""},
+        {"cr\r", "\"cr\r\""},
+        {"\r\n", "\"\r\n\""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(c.text), c.field) << c.text;
+}
+
+TEST(CsvText, HeaderNamesEachSlotByItsListLabelWithoutTrailingBlanks)
+{
+    const std::string header = CsvHeader(DefaultPlatform().loadText, nullptr);
+    EXPECT_EQ(header.rfind("address,message_id,照片描述,相机厂商,相机型号,软件,修改时间,摄影者,版权,Exif 版本,", 0), 0u)
+        << header;
+    EXPECT_NE(header.find(",慢同步*,焦距,35mm 焦距,数字变焦,对焦模式,"), std::string::npos) << header;
+    const std::string tail = ",宏处理,画质,连拍模式,抖动警告,对焦警告,曝光警告,声音记录,用户说明";
+    ASSERT_GT(header.size(), tail.size());
+    EXPECT_EQ(header.substr(header.size() - tail.size()), tail);
+    EXPECT_EQ(std::count(header.begin(), header.end(), ','), 2 + SlotCount - 1);
+}
+
+TEST(CsvText, LineHoldsAddressMessageIdAndTheFortyOneSlotsInUtf8)
+{
+    AddressOutcome outcome = OutcomeWithSlots();
+    strcpy(outcome.slots[SlotModel], "EOS, \"40D\"");
+    EXPECT_EQ(CsvLine("C:\\a,b.jpg", outcome),
+              "\"C:\\a,b.jpg\",305,,Canon,\"EOS, \"\"40D\"\"\"" + std::string(37, ',') + ",\xE7\x9B\xB8\xE6\x9C\xBA");
+}
+
+TEST(CsvText, PictureNotReadHasItsMessageIdAndEmptySlots)
+{
+    AddressOutcome outcome = OutcomeWithSlots();  // what the reader had filled in before it failed
+    outcome.messageId = MessageBadData;
+    EXPECT_EQ(CsvLine("a.jpg", outcome), "a.jpg,304" + std::string(SlotCount, ','));
+}
+
+TEST(FolderWalk, JpegNamesAreKnownByTheirExtensionInAnyCase)
+{
+    const struct {
+        const char* name;
+        bool isJpeg;
+    } cases[] = {
+        {"a.jpg", true},       {"A.JPG", true},  {"b.Jpeg", true}, {"c.jpe", true},     {"d.JFIF", true},
+        {"x.y.jpg", true},     {".jpg", true},   {"e.jpg.txt", false}, {"f.png", false}, {"jpg", false},
+        {"g.jp", false},       {"h.jpgx", false}, {"i.", false},   {"j.jfi", false},    {"k_jpg", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsJpegName(c.name), c.isJpeg) << c.name;
 }
 
 TEST(PlainRows, RowsAreLabelTabTextInUtf8)
@@ -217,6 +283,25 @@ TEST(CommandLine, UnknownOptionIsUsageError)
     }
 }
 
+TEST(CommandLine, OptionsThatDoNotGoTogetherAreUsageErrors)
+{
+    const std::initializer_list<const char*> cases[] = {
+        {"--csv", "--json", "a.jpg"},
+        {"--json", "--csv", "a.jpg"},
+        {"--csv", "--save", "out.txt", "a.jpg"},
+        {"--csv", "--copy", "all", "a.jpg"},
+        {"-r", "--save", "out.txt", "a.jpg"},
+        {"--recursive", "--copy", "rows", "a.jpg"},
+    };
+    for (const auto& arguments : cases) {
+        const CommandRun run = RunWith(arguments);
+        EXPECT_EQ(run.status, ExitUsage) << *arguments.begin();
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("orvane: --", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find("usage: orvane"), std::string::npos) << run.err;
+    }
+}
+
 TEST(CommandLine, HelpPrintsUsageOnStandardOutput)
 {
     const CommandRun run = RunWith({"--help"});
@@ -229,7 +314,7 @@ TEST(CommandLine, VersionPrintsNameAndNumber)
 {
     const CommandRun run = RunWith({"--version"});
     EXPECT_EQ(run.status, ExitAllRead);
-    EXPECT_EQ(run.out, "orvane 1.0.0\n");
+    EXPECT_EQ(run.out, "orvane 1.3\n");  // as the module's version record says
 }
 
 TEST(CommandLine, RefusedAddressExitsWithOneAndReportsMessage300)
