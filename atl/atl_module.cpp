@@ -1,106 +1,89 @@
-// The module state: class table and class factory cache, lock count, end routines.
+// The module state: class table, lock count, the type information kept for late binding.
 #include "atl/atl_module.h"
 
 #include <new>
 
-AtlModule& ModuleState()
+namespace {
+
+struct AtlModule {
+    HINSTANCE instance;
+    const AtlObjectMapEntry* classTable;
+    size_t classCount;
+    GUID libraryId;
+    LONG lockCount;                  // only through InterlockedIncrement/Decrement
+    ITypeInfo* volatile typeInfo;    // set once, by an interlocked exchange
+};
+
+AtlModule module;
+
+}  // namespace
+
+void AtlModuleInit(const AtlObjectMapEntry* classTable, size_t classCount, HINSTANCE instance, REFGUID libraryId)
 {
-    static AtlModule module;
-    return module;
+    module.instance = instance;
+    module.classTable = classTable;
+    module.classCount = classCount;
+    module.libraryId = libraryId;
 }
 
-HRESULT AtlModuleInit(AtlModule* module, AtlObjectMapEntry* objectMap, HINSTANCE instance)
+void AtlModuleTerm()
 {
-    if (!module)
-        return E_INVALIDARG;
-    module->instance = instance;
-    module->resourceInstance = instance;
-    module->typeLibInstance = instance;
-    module->objectMap = objectMap;
-    module->lockCount = 0;
-    module->libraryId = GUID_NULL;
-    module->termFuncs = nullptr;
-    module->windowState = &ModuleWindowState();
-    InitializeCriticalSection(&module->objectMapLock);
-    InitializeCriticalSection(&module->typeInfoLock);
-    InitializeCriticalSection(&module->termFuncLock);
-    return S_OK;
+    // What ATL leaves to an end routine: the class factories are static and need no release.
+    if (ITypeInfo* info = static_cast<ITypeInfo*>(InterlockedExchangePointer(
+            reinterpret_cast<void* volatile*>(&module.typeInfo), nullptr)))
+        info->Release();
 }
 
-HRESULT AtlModuleTerm(AtlModule* module)
+HINSTANCE AtlModuleInstance() { return module.instance; }
+
+const AtlObjectMapEntry* AtlModuleClassTable(size_t* classCount)
 {
-    if (!module)
-        return E_INVALIDARG;
-    for (AtlObjectMapEntry* entry = module->objectMap; entry && entry->classId; ++entry) {
-        if (entry->classFactory)
-            entry->classFactory->Release();
-        entry->classFactory = nullptr;
-    }
-    // Each routine is unlinked before it runs, so one that adds another cannot loop forever.
-    while (AtlTermFuncElem* element = module->termFuncs) {
-        module->termFuncs = element->next;
-        element->func(element->argument);
-        delete element;
-    }
-    DeleteCriticalSection(&module->termFuncLock);
-    DeleteCriticalSection(&module->typeInfoLock);
-    DeleteCriticalSection(&module->objectMapLock);
-    return S_OK;
+    *classCount = module.classCount;
+    return module.classTable;
 }
 
-HRESULT AtlModuleGetClassObject(AtlModule* module, REFCLSID classId, REFIID iid, void** result)
+HRESULT AtlModuleGetClassObject(REFCLSID classId, REFIID iid, void** result)
 {
-    if (!module || !result)
+    if (!result)
         return E_POINTER;
     *result = nullptr;
-    for (AtlObjectMapEntry* entry = module->objectMap; entry && entry->classId; ++entry) {
-        if (!IsEqualCLSID(classId, *entry->classId))
-            continue;
-        HRESULT made = S_OK;
-        EnterCriticalSection(&module->objectMapLock);
-        if (!entry->classFactory)
-            made = entry->createClassFactory(entry->createInstance, IID_IUnknown,
-                                             reinterpret_cast<void**>(&entry->classFactory));
-        LeaveCriticalSection(&module->objectMapLock);
-        if (!entry->classFactory)
-            return FAILED(made) ? made : E_UNEXPECTED;
-        return entry->classFactory->QueryInterface(iid, result);
+    for (size_t index = 0; index < module.classCount; ++index) {
+        if (IsEqualCLSID(classId, *module.classTable[index].classId))
+            return module.classTable[index].classFactory->QueryInterface(iid, result);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-HRESULT AtlModuleAddTermFunc(AtlModule* module, AtlTermFunc func, DWORD_PTR argument)
+void AtlModuleLock() { InterlockedIncrement(&module.lockCount); }
+
+void AtlModuleUnlock() { InterlockedDecrement(&module.lockCount); }
+
+LONG AtlModuleLockCount() { return module.lockCount; }
+
+HRESULT AtlModuleGetTypeInfo(REFIID interfaceId, LCID locale, ITypeInfo** info)
 {
-    AtlTermFuncElem* element = new (std::nothrow) AtlTermFuncElem{func, argument, nullptr};
-    if (!element)
-        return E_OUTOFMEMORY;
-    EnterCriticalSection(&module->termFuncLock);
-    element->next = module->termFuncs;
-    module->termFuncs = element;
-    LeaveCriticalSection(&module->termFuncLock);
+    *info = module.typeInfo;
+    if (*info)
+        return S_OK;
+    ITypeLib* library = nullptr;
+    HRESULT loaded = LoadRegTypeLib(module.libraryId, 1, 0, locale, &library);
+    if (FAILED(loaded))
+        return loaded;
+    ITypeInfo* found = nullptr;
+    loaded = library->GetTypeInfoOfGuid(interfaceId, &found);
+    library->Release();
+    if (FAILED(loaded))
+        return loaded;
+    // Two apartments may load at once: the first kept wins, the other's copy goes.
+    if (InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&module.typeInfo), found, nullptr))
+        found->Release();
+    *info = module.typeInfo;
     return S_OK;
-}
-
-LONG AtlModuleLock(AtlModule* module) { return InterlockedIncrement(&module->lockCount); }
-
-LONG AtlModuleUnlock(AtlModule* module) { return InterlockedDecrement(&module->lockCount); }
-
-LONG AtlModuleLockCount(const AtlModule* module) { return module->lockCount; }
-
-IUnknown* AtlComPtrAssign(IUnknown** place, IUnknown* value)
-{
-    // Referencing the new pointer first keeps an assignment of the same pointer alive.
-    if (value)
-        value->AddRef();
-    if (*place)
-        (*place)->Release();
-    *place = value;
-    return value;
 }
 
 HRESULT AtlInternalQueryInterface(void* object, const AtlInterfaceEntry* entries, REFIID iid, void** result)
 {
-    if (!object || !entries || !result)
+    if (!result)
         return E_POINTER;
     *result = nullptr;
     const bool isUnknown = IsEqualIID(iid, IID_IUnknown);
@@ -113,4 +96,15 @@ HRESULT AtlInternalQueryInterface(void* object, const AtlInterfaceEntry* entries
         }
     }
     return E_NOINTERFACE;
+}
+
+HRESULT CurrentExceptionResult() noexcept
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
 }

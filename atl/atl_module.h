@@ -1,65 +1,42 @@
-// The module state and the COM runtime operations the module relies on: class table, cached
-// class factory, lock count, end routines, interface tables.
+// The module state and the COM runtime operations the module relies on: class table, lock
+// count, the type information for late binding, interface tables, and no exception across COM.
 #pragma once
 
 #include <windows.h>
-#include <unknwn.h>
+#include <oaidl.h>
 
-#include "atl/atl_window.h"
+#include <cstddef>
 
-// Makes an object of a class (plain, or aggregated when outer is given) and asks it for iid.
-using AtlCreatorFunc = HRESULT (*)(IUnknown* outer, REFIID iid, void** result);
-// Makes the class factory of a class around that class's instance creator.
-using AtlClassFactoryCreatorFunc = HRESULT (*)(AtlCreatorFunc createInstance, REFIID iid, void** result);
-using AtlUpdateRegistryFunc = HRESULT (*)(BOOL doRegister);
-using AtlTermFunc = void (*)(DWORD_PTR argument);
-
-// One class of the class table; a null classId ends the table. The classes have no
-// description, component categories or start and stop work, so the entry has no place for them.
+// One class of the class table: its id, the registrar script that registers it, and its class
+// factory, which lives as long as the module (see atl/class_factory.h).
 struct AtlObjectMapEntry {
     const CLSID* classId;
-    AtlUpdateRegistryFunc updateRegistry;
-    AtlClassFactoryCreatorFunc createClassFactory;
-    AtlCreatorFunc createInstance;
-    IUnknown* classFactory;  // cached once made; released by AtlModuleTerm
+    WORD registrarScript;  // a "REGISTRY" resource of the module
+    IClassFactory* classFactory;
 };
 
-struct AtlTermFuncElem {
-    AtlTermFunc func;
-    DWORD_PTR argument;
-    AtlTermFuncElem* next;
-};
+// Made by the DLL entry routine at attach: the module's instance (also where its resources and
+// its type library are) and the library id its late-bound calls load.
+void AtlModuleInit(const AtlObjectMapEntry* classTable, size_t classCount, HINSTANCE instance, REFGUID libraryId);
+// Runs at detach: releases the type information loaded for late binding.
+void AtlModuleTerm();
 
-struct AtlModule {
-    HINSTANCE instance;
-    HINSTANCE resourceInstance;
-    HINSTANCE typeLibInstance;
-    AtlObjectMapEntry* objectMap;
-    LONG lockCount;  // only through InterlockedIncrement/Decrement
-    GUID libraryId;
-    CRITICAL_SECTION objectMapLock;     // fills the class factory caches
-    CRITICAL_SECTION typeInfoLock;      // loads the type information for late binding once
-    CRITICAL_SECTION termFuncLock;      // guards the list of end routines
-    AtlTermFuncElem* termFuncs;         // newest first
-    AtlWindowState* windowState;        // the dialog runner's creation data
-};
+HINSTANCE AtlModuleInstance();
+const AtlObjectMapEntry* AtlModuleClassTable(size_t* classCount);
 
-// The module's one state, set up by the DLL entry routine.
-AtlModule& ModuleState();
-
-HRESULT AtlModuleInit(AtlModule* module, AtlObjectMapEntry* objectMap, HINSTANCE instance);
-// Releases the cached class factories, then runs the end routines, newest first.
-HRESULT AtlModuleTerm(AtlModule* module);
 // The class factory of classId asked for iid; CLASS_E_CLASSNOTAVAILABLE for a class not in the table.
-HRESULT AtlModuleGetClassObject(AtlModule* module, REFCLSID classId, REFIID iid, void** result);
-HRESULT AtlModuleAddTermFunc(AtlModule* module, AtlTermFunc func, DWORD_PTR argument);
+HRESULT AtlModuleGetClassObject(REFCLSID classId, REFIID iid, void** result);
 
-LONG AtlModuleLock(AtlModule* module);
-LONG AtlModuleUnlock(AtlModule* module);
-LONG AtlModuleLockCount(const AtlModule* module);
+// The module may unload only at 0: live objects, client references to a class factory and
+// LockServer locks each hold one.
+void AtlModuleLock();
+void AtlModuleUnlock();
+LONG AtlModuleLockCount();
 
-// The place holds value, referenced; what it held before is released afterwards.
-IUnknown* AtlComPtrAssign(IUnknown** place, IUnknown* value);
+// The type information of interfaceId in the registered type library (the library id, version
+// 1.0), loaded at the first call and kept, unreferenced for the caller, until AtlModuleTerm. A
+// library that is not registered yet is looked for again at the next call.
+HRESULT AtlModuleGetTypeInfo(REFIID interfaceId, LCID locale, ITypeInfo** info);
 
 // One interface of an object: its id and where its pointer lies within the object. The first
 // entry also answers for IUnknown; a null iid ends the table.
@@ -70,3 +47,28 @@ struct AtlInterfaceEntry {
 
 // The table walk behind QueryInterface: a referenced pointer, or E_NOINTERFACE.
 HRESULT AtlInternalQueryInterface(void* object, const AtlInterfaceEntry* entries, REFIID iid, void** result);
+
+// The exception being handled as a result: no memory gives E_OUTOFMEMORY, anything else
+// E_UNEXPECTED. Only for use inside a catch block.
+HRESULT CurrentExceptionResult() noexcept;
+
+// Runs work, whose HRESULT it answers; an exception leaving work ends there instead, as
+// CurrentExceptionResult says, after whenThrown (which must not throw) has run. Every export
+// and COM method that runs more than a counter answers through this: a host process must never
+// be ended by a C++ exception of ours.
+template <typename Work, typename Handler>
+HRESULT CatchAsHresult(Work&& work, Handler&& whenThrown) noexcept
+{
+    try {
+        return work();
+    } catch (...) {
+        whenThrown();
+        return CurrentExceptionResult();
+    }
+}
+
+template <typename Work>
+HRESULT CatchAsHresult(Work&& work) noexcept
+{
+    return CatchAsHresult(work, [] {});
+}

@@ -1,16 +1,17 @@
-// Registration: each class's registry update, and the type library carried as "TYPELIB" 1.
+// Registration: each class's registrar script, and the type library carried as "TYPELIB" 1.
 #include "atl/atl_registration.h"
+
+#include "atl/registrar/registry_update.h"
 
 namespace {
 
-HRESULT UpdateClasses(AtlModule* module, BOOL doRegister, const CLSID* classId)
+HRESULT UpdateClasses(bool doRegister)
 {
-    for (AtlObjectMapEntry* entry = module->objectMap; entry && entry->classId; ++entry) {
-        if (classId && !IsEqualCLSID(*classId, *entry->classId))
-            continue;
-        if (!entry->updateRegistry)
-            continue;
-        HRESULT updated = entry->updateRegistry(doRegister);
+    size_t classCount = 0;
+    const AtlObjectMapEntry* classes = AtlModuleClassTable(&classCount);
+    for (size_t index = 0; index < classCount; ++index) {
+        HRESULT updated =
+            AtlModuleUpdateRegistryFromResourceD(MAKEINTRESOURCEW(classes[index].registrarScript), doRegister);
         if (FAILED(updated))
             return updated;
     }
@@ -19,32 +20,19 @@ HRESULT UpdateClasses(AtlModule* module, BOOL doRegister, const CLSID* classId)
 
 }  // namespace
 
-HRESULT AtlModuleRegisterServer(AtlModule* module, BOOL registerTypeLib, const CLSID* classId)
+HRESULT AtlModuleRegisterServer()
 {
-    if (!module)
-        return E_INVALIDARG;
-    HRESULT updated = UpdateClasses(module, TRUE, classId);
-    if (FAILED(updated) || !registerTypeLib)
-        return updated;
-    return RegisterModuleTypeLibrary(module->typeLibInstance);
+    HRESULT updated = UpdateClasses(true);
+    return FAILED(updated) ? updated : RegisterModuleTypeLibrary(AtlModuleInstance());
 }
 
-HRESULT AtlModuleUnregisterServerEx(AtlModule* module, BOOL unregisterTypeLib, const CLSID* classId)
+HRESULT AtlModuleUnregisterServerEx()
 {
-    if (!module)
-        return E_INVALIDARG;
-    HRESULT updated = UpdateClasses(module, FALSE, classId);
-    if (FAILED(updated) || !unregisterTypeLib)
-        return updated;
-    return UnregisterModuleTypeLibrary(module->typeLibInstance);
+    HRESULT updated = UpdateClasses(false);
+    return FAILED(updated) ? updated : UnregisterModuleTypeLibrary(AtlModuleInstance());
 }
 
-HRESULT AtlModuleUpdateRegistryFromResourceD(AtlModule* module, LPCOLESTR resource, BOOL doRegister,
-                                             const AtlRegMapEntry* replacements, IUnknown* registrar)
+HRESULT AtlModuleUpdateRegistryFromResourceD(LPCOLESTR resource, bool doRegister)
 {
-    if (!module)
-        return E_INVALIDARG;
-    if (registrar)
-        return E_NOTIMPL;
-    return UpdateRegistryFromModuleScript(module->resourceInstance, resource, doRegister != FALSE, replacements);
+    return UpdateRegistryFromModuleScript(AtlModuleInstance(), resource, doRegister, nullptr);
 }

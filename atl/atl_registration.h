@@ -2,16 +2,13 @@
 #pragma once
 
 #include "atl/atl_module.h"
-#include "atl/registrar/registry_update.h"
 
-// Runs the registry update of each class of the table (or of classId alone), then, when
-// registerTypeLib is set, registers the type library that the module carries. The first
-// failure ends the work and is returned; what was written before it stays.
-HRESULT AtlModuleRegisterServer(AtlModule* module, BOOL registerTypeLib, const CLSID* classId);
-// The reverse: the classes' registry updates in unregister mode, then the type library.
-HRESULT AtlModuleUnregisterServerEx(AtlModule* module, BOOL unregisterTypeLib, const CLSID* classId);
-// Runs the module's registrar script (a "REGISTRY" resource) with "%MODULE%" set to the module's
-// path and the extra replacements, if any. The module's own registrar is the only one: a
-// registrar passed in is refused with E_NOTIMPL.
-HRESULT AtlModuleUpdateRegistryFromResourceD(AtlModule* module, LPCOLESTR resource, BOOL doRegister,
-                                             const AtlRegMapEntry* replacements, IUnknown* registrar);
+// Runs the registrar script of each class of the table, then registers the type library that
+// the module carries. The first failure ends the work and is returned; what was written before
+// it stays.
+HRESULT AtlModuleRegisterServer();
+// The reverse: each class's script in unregister mode, then the type library.
+HRESULT AtlModuleUnregisterServerEx();
+// Runs one registrar script (a "REGISTRY" resource of the module) with "%MODULE%" set to the
+// module's path.
+HRESULT AtlModuleUpdateRegistryFromResourceD(LPCOLESTR resource, bool doRegister);

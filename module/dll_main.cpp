@@ -1,35 +1,30 @@
 // The DLL entry routine and the class table: one class, View.
 #include "atl/atl_module.h"
-#include "atl/atl_registration.h"
 #include "atl/class_factory.h"
 #include "view/view.h"
 
 namespace {
 
-constexpr int RegistrarScriptId = 101;
+constexpr WORD RegistrarScriptId = 101;  // View's class, ProgIDs and menu item
 
-// View's entries (class, ProgIDs, menu item) are those of the registrar script.
-HRESULT UpdateViewRegistry(BOOL doRegister)
-{
-    return AtlModuleUpdateRegistryFromResourceD(&ModuleState(), MAKEINTRESOURCEW(RegistrarScriptId), doRegister,
-                                                nullptr, nullptr);
-}
+AtlClassFactory ViewFactory(View::CreateInstance);
 
-AtlObjectMapEntry ClassTable[] = {
-    {&CLSID_View, UpdateViewRegistry, CreateClassFactory, View::CreateInstance, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
+const AtlObjectMapEntry ClassTable[] = {
+    {&CLSID_View, RegistrarScriptId, &ViewFactory},
 };
 
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        AtlModuleInit(&ModuleState(), ClassTable, instance);
-        ModuleState().libraryId = LIBID_ORVANELib;
-        DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH) {
-        AtlModuleTerm(&ModuleState());
-    }
+    CatchAsHresult([&] {
+        if (reason == DLL_PROCESS_ATTACH) {
+            AtlModuleInit(ClassTable, sizeof ClassTable / sizeof ClassTable[0], instance, LIBID_ORVANELib);
+            DisableThreadLibraryCalls(instance);
+        } else if (reason == DLL_PROCESS_DETACH) {
+            AtlModuleTerm();
+        }
+        return S_OK;
+    });
     return TRUE;  // the load never fails
 }

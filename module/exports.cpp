@@ -2,22 +2,23 @@
 #include "atl/atl_module.h"
 #include "atl/atl_registration.h"
 
+// Only reads a count: the one export with nothing in it that could throw.
 STDAPI DllCanUnloadNow()
 {
-    return AtlModuleLockCount(&ModuleState()) == 0 ? S_OK : S_FALSE;
+    return AtlModuleLockCount() == 0 ? S_OK : S_FALSE;
 }
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* result)
 {
-    return AtlModuleGetClassObject(&ModuleState(), classId, iid, result);
+    return CatchAsHresult([&] { return AtlModuleGetClassObject(classId, iid, result); });
 }
 
 STDAPI DllRegisterServer()
 {
-    return AtlModuleRegisterServer(&ModuleState(), TRUE, nullptr);
+    return CatchAsHresult([] { return AtlModuleRegisterServer(); });
 }
 
 STDAPI DllUnregisterServer()
 {
-    return AtlModuleUnregisterServerEx(&ModuleState(), TRUE, nullptr);
+    return CatchAsHresult([] { return AtlModuleUnregisterServerEx(); });
 }

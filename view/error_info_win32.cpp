@@ -2,9 +2,10 @@
 #include <windows.h>
 
 #include <cstring>
-#include <string>
-#include <vector>
+#include <memory>
+#include <new>
 
+#include "atl/atl_conversion.h"
 #include "resources/code_page_936.h"
 #include "view/error_info.h"
 
@@ -33,18 +34,14 @@ Guid FromSystemGuid(const GUID& id)
 }
 
 // The ANSI form of a wide text, cut at 63 bytes without splitting a double-byte character.
-void CopyAnsiText(const WCHAR* wide, char (&description)[SlotSize])
+void CopyAnsiText(BSTR wide, char (&description)[SlotSize])
 {
     description[0] = 0;
-    if (!wide)
+    AnsiText ansi;
+    if (FAILED(WideToAnsi(wide, SysStringLen(wide), ansi)) || !ansi)
         return;
-    int needed = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
-        return;
-    std::string ansi(static_cast<size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], needed, nullptr, nullptr);
-    size_t kept = Cp936FittingLength(ansi.c_str(), strlen(ansi.c_str()), SlotSize - 1);
-    memcpy(description, ansi.data(), kept);
+    size_t kept = Cp936FittingLength(ansi.get(), strlen(ansi.get()), SlotSize - 1);
+    memcpy(description, ansi.get(), kept);
     description[kept] = 0;
 }
 
@@ -55,21 +52,23 @@ void CopyAnsiText(const WCHAR* wide, char (&description)[SlotSize])
 // stay empty, as the reader passes none.
 void SetThreadErrorText(const char* text)
 {
-    if (!text) {
-        SetErrorInfo(0, nullptr);
+    // Whatever fails from here on, the previous information must not stay behind as this one.
+    SetErrorInfo(0, nullptr);
+    if (!text)
         return;
-    }
     // A code page 936 character is one or two bytes and always becomes one wide character,
     // so the byte length plus one for the terminator is always room enough.
-    std::vector<WCHAR> wide(strlen(text) + 1, 0);
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), static_cast<int>(wide.size()));
+    const size_t size = strlen(text) + 1;
+    std::unique_ptr<WCHAR[]> wide(new (std::nothrow) WCHAR[size]);
+    if (!wide || !MultiByteToWideChar(CP_ACP, 0, text, -1, wide.get(), static_cast<int>(size)))
+        return;
 
     ICreateErrorInfo* created = nullptr;
     if (FAILED(CreateErrorInfo(&created)))
         return;
     GUID interfaceId = ToSystemGuid(InterfaceIdView);
     created->SetGUID(interfaceId);
-    created->SetDescription(wide.data());
+    created->SetDescription(wide.get());
     IErrorInfo* info = nullptr;
     if (SUCCEEDED(created->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
         SetErrorInfo(0, info);

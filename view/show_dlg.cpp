@@ -1,56 +1,29 @@
 // ShowDlg: the address as 8-bit text, the address rules, the reader, then the dialog.
-#include <climits>
-#include <memory>
-#include <new>
-
+#include "atl/atl_conversion.h"
+#include "atl/atl_module.h"
 #include "ui/properties_dialog.h"
 #include "view/read_picture.h"
 #include "view/view.h"
 
-namespace {
-
-struct AddressCopyDelete {
-    void operator()(char* text) const { delete[] text; }
-};
-using AddressCopy = std::unique_ptr<char[], AddressCopyDelete>;
-
-// The address in the ANSI code page, into 2 bytes per character plus 2: room for any result
-// in a single- or double-byte code page. A null srcURL gives no text at all.
-HRESULT CopyAddress(BSTR srcURL, AddressCopy& copy)
-{
-    if (!srcURL)
-        return S_OK;
-    const UINT characters = SysStringLen(srcURL) + 1;  // with the terminator
-    if (characters > INT_MAX / 2)
-        return E_OUTOFMEMORY;
-    const int size = static_cast<int>(characters) * 2;
-    copy.reset(new (std::nothrow) char[static_cast<size_t>(size)]);
-    if (!copy)
-        return E_OUTOFMEMORY;
-    copy[0] = 0;
-    if (WideCharToMultiByte(CP_ACP, 0, srcURL, static_cast<int>(characters), copy.get(), size, nullptr, nullptr) == 0) {
-        const DWORD error = GetLastError();
-        // A conversion that fails without saying why must still read as a failure.
-        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-    }
-    return S_OK;
-}
-
-}  // namespace
-
 HRESULT View::ShowDlg(BSTR srcURL)
 {
-    AddressCopy address;
-    HRESULT copied = CopyAddress(srcURL, address);
+    return CatchAsHresult([&] { return ShowPicture(srcURL); }, [&] { ReportCannotShow(E_FAIL); });
+}
+
+HRESULT View::ShowPicture(BSTR srcURL)
+{
+    AnsiText address;  // a null srcURL gives no text at all
+    HRESULT copied = WideToAnsi(srcURL, SysStringLen(srcURL), address);
     if (FAILED(copied))
-        return copied;  // no message reported, the stream not touched
+        return ReportCannotShow(copied);  // the stream not touched
     if (ReadPicture(record, address.get()) != MessageOk)
         return E_FAIL;  // 300 to 304 reported, the stream closed
-    ShowProperties(address.get());
+    if (!ShowProperties(address.get()))
+        return ReportCannotShow(E_FAIL);  // in place of the "ok" that reading left
     return S_OK;
 }
 
-void View::ShowProperties(const char* address)
+bool View::ShowProperties(const char* address)
 {
     PropertiesDialog dialog;
     dialog.moduleInstance = static_cast<HINSTANCE>(record.moduleInstance);
@@ -58,5 +31,14 @@ void View::ShowProperties(const char* address)
     for (int slot = 0; slot < SlotCount; ++slot)
         dialog.slots[slot] = record.slots[slot];
     // The report of 305 has closed the stream: no handle is held while the dialog is open.
-    dialog.DoModal(GetActiveWindow());
+    return dialog.DoModal(GetActiveWindow()) != -1;
+}
+
+// Told as the window it is about, not as the picture's fault: the address may be perfectly good.
+HRESULT View::ReportCannotShow(HRESULT result)
+{
+    char text[SlotSize];
+    record.LoadText(TextCannotShowDialog, text);
+    record.platform->setErrorInfo(text);
+    return result;
 }

@@ -18,18 +18,16 @@ const AtlInterfaceEntry ViewInterfaces[] = {
 }  // namespace
 
 View::View(IUnknown* outerUnknown)
-    : outer(outerUnknown), inner(*this), record(ModuleState().resourceInstance, DefaultPlatform())
+    : outer(outerUnknown), inner(*this), record(AtlModuleInstance(), DefaultPlatform())
 {
-    AtlModuleLock(&ModuleState());
+    AtlModuleLock();
 }
 
-View::~View() { AtlModuleUnlock(&ModuleState()); }
+View::~View() { AtlModuleUnlock(); }
 
+// The class factory has checked result and the aggregation rule.
 HRESULT View::CreateInstance(IUnknown* outer, REFIID iid, void** result)
 {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
     View* object = new (std::nothrow) View(outer);
     if (!object)
         return E_OUTOFMEMORY;

@@ -24,6 +24,8 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters,
                                      VARIANT* outcome, EXCEPINFO* exception, UINT* argumentError) override;
 
+    // Every failure leaves error information of its own on the thread: the picture's message
+    // (300 to 304), or 309 when the window could not be shown for any other reason.
     HRESULT STDMETHODCALLTYPE ShowDlg(BSTR srcURL) override;
 
 private:
@@ -52,8 +54,12 @@ private:
     ULONG OwnAddRef();
     ULONG OwnRelease();
 
-    // Puts the picture's slots and address in the properties dialog and runs it modally.
-    void ShowProperties(const char* address);
+    HRESULT ShowPicture(BSTR srcURL);
+    // Puts the picture's slots and address in the properties dialog and runs it modally;
+    // false when the dialog could not be made.
+    bool ShowProperties(const char* address);
+    // Makes message 309 the thread's error information and answers result.
+    HRESULT ReportCannotShow(HRESULT result);
 
     ULONG referenceCount = 0;  // a plain counter: the object lives in one apartment
     IUnknown* outer;           // the aggregate, or null

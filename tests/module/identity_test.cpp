@@ -93,6 +93,21 @@ TEST_F(ModuleIdentity, HeldOrLockedFactoryKeepsTheModule)
     factory->Release();
 }
 
+TEST_F(ModuleIdentity, UnlockWithoutALockIsRefused)
+{
+    IView* view = CreateView();
+    IClassFactory* factory = ViewFactory();
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), E_UNEXPECTED) << "one lock, one unlock";
+    factory->Release();
+    EXPECT_EQ(Module().canUnloadNow(), S_FALSE) << "the live object keeps its lock";
+    view->Release();
+}
+
 TEST_F(ModuleIdentity, CreationErrors)
 {
     void* found = &found;

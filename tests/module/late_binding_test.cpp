@@ -82,14 +82,14 @@ protected:
     ITypeLib* library = nullptr;
 };
 
-HRESULT InvokeShowDlg(IDispatch* dispatch, const wchar_t* address, EXCEPINFO* exception)
+HRESULT InvokeShowDlg(IDispatch* dispatch, const wchar_t* address, EXCEPINFO* exception, REFIID iid = IID_NULL)
 {
     Bstr text = MakeBstr(address);
     VARIANT argument;
     V_VT(&argument) = VT_BSTR;
     V_BSTR(&argument) = text.get();
     DISPPARAMS parameters = {&argument, nullptr, 1, 0};
-    return dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, exception, nullptr);
+    return dispatch->Invoke(1, iid, 0, DISPATCH_METHOD, &parameters, nullptr, exception, nullptr);
 }
 
 TEST_F(LateBinding, DispatchFindsAndCallsShowDlg)
@@ -117,6 +117,19 @@ TEST_F(LateBinding, DispatchFindsAndCallsShowDlg)
     DialogWatch watch;
     EXPECT_EQ(InvokeShowDlg(view, SampleAddress("Nikon_D70.jpg").c_str(), nullptr), S_OK);
     EXPECT_FALSE(watch.Finish().rows.empty());
+    view->Release();
+}
+
+TEST_F(LateBinding, DispatchServesNoOtherInterfaceId)
+{
+    IView* view = CreateView();
+    ASSERT_NE(view, nullptr);
+    for (const IID* iid : {&IID_IView, &IID_IDispatch, &IID_IUnknown}) {
+        const wchar_t* name = L"ShowDlg";
+        DISPID id = 0;
+        EXPECT_EQ(view->GetIDsOfNames(*iid, const_cast<LPOLESTR*>(&name), 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
+        EXPECT_EQ(InvokeShowDlg(view, L"http://ab", nullptr, *iid), DISP_E_UNKNOWNINTERFACE);
+    }
     view->Release();
 }
 

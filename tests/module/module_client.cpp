@@ -16,18 +16,21 @@ testing::Environment* const apartment = testing::AddGlobalTestEnvironment(new Ap
 
 }  // namespace
 
+ModuleExports FindExports(HMODULE module)
+{
+    ModuleExports found{module, nullptr, nullptr};
+    if (module) {  // by ordinal, as the .def file numbers them
+        found.canUnloadNow = reinterpret_cast<decltype(found.canUnloadNow)>(
+            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(1))));
+        found.getClassObject = reinterpret_cast<decltype(found.getClassObject)>(
+            reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(2))));
+    }
+    return found;
+}
+
 const ModuleExports& Module()
 {
-    static const ModuleExports exports = [] {
-        ModuleExports loaded{LoadLibraryA(ORVANE_MODULE_PATH), nullptr, nullptr};
-        if (loaded.module) {  // by ordinal, as the .def file numbers them
-            loaded.canUnloadNow = reinterpret_cast<decltype(loaded.canUnloadNow)>(
-                reinterpret_cast<void*>(GetProcAddress(loaded.module, MAKEINTRESOURCEA(1))));
-            loaded.getClassObject = reinterpret_cast<decltype(loaded.getClassObject)>(
-                reinterpret_cast<void*>(GetProcAddress(loaded.module, MAKEINTRESOURCEA(2))));
-        }
-        return loaded;
-    }();
+    static const ModuleExports exports = FindExports(LoadLibraryA(ORVANE_MODULE_PATH));
     return exports;
 }
 
@@ -38,22 +41,85 @@ std::wstring ModuleFilePath()
     return path;
 }
 
-IClassFactory* ViewFactory()
+IClassFactory* ViewFactory(const ModuleExports& from)
 {
     IClassFactory* factory = nullptr;
-    if (Module().getClassObject)
-        Module().getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (from.getClassObject)
+        from.getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     return factory;
 }
 
-IView* CreateView()
+IView* CreateView(const ModuleExports& from)
 {
     IView* view = nullptr;
-    if (IClassFactory* factory = ViewFactory()) {
+    if (IClassFactory* factory = ViewFactory(from)) {
         factory->CreateInstance(nullptr, IID_IView, reinterpret_cast<void**>(&view));
         factory->Release();
     }
     return view;
+}
+
+namespace {
+
+// The entry of id in the resource directory at offset (offsets count from the section's start).
+IMAGE_RESOURCE_DIRECTORY_ENTRY* FindEntry(BYTE* section, size_t size, DWORD offset, WORD id)
+{
+    if (size < sizeof(IMAGE_RESOURCE_DIRECTORY) || offset > size - sizeof(IMAGE_RESOURCE_DIRECTORY))
+        return nullptr;
+    auto* directory = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY*>(section + offset);
+    auto* entries = reinterpret_cast<IMAGE_RESOURCE_DIRECTORY_ENTRY*>(directory + 1);
+    const size_t count = size_t(directory->NumberOfNamedEntries) + directory->NumberOfIdEntries;
+    if (count > (size - offset - sizeof *directory) / sizeof *entries)
+        return nullptr;
+    for (size_t index = 0; index < count; ++index)
+        if (!entries[index].NameIsString && entries[index].Id == id)
+            return &entries[index];
+    return nullptr;
+}
+
+// Wine's UpdateResource cannot delete (it reads the file's own resources back in after the
+// deletion), so the copy is edited in place; the next id keeps the directory's order.
+bool RenameDialog(std::vector<BYTE>& file, WORD templateId)
+{
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(file.data() + dos->e_lfanew);
+    const DWORD resources = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE].VirtualAddress;
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD index = 0; index < nt->FileHeader.NumberOfSections; ++index, ++section) {
+        if (section->VirtualAddress != resources || section->PointerToRawData + section->SizeOfRawData > file.size())
+            continue;
+        BYTE* bytes = file.data() + section->PointerToRawData;
+        IMAGE_RESOURCE_DIRECTORY_ENTRY* dialogs = FindEntry(bytes, section->SizeOfRawData, 0, WORD(size_t(RT_DIALOG)));
+        IMAGE_RESOURCE_DIRECTORY_ENTRY* dialog =
+            dialogs && dialogs->DataIsDirectory
+                ? FindEntry(bytes, section->SizeOfRawData, dialogs->OffsetToDirectory, templateId)
+                : nullptr;
+        if (!dialog)
+            return false;
+        dialog->Id = WORD(templateId + 1);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+ModuleExports LoadCopyWithoutDialog(WORD templateId, std::wstring& copyPath)
+{
+    WCHAR directory[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, directory);
+    copyPath = std::wstring(directory) + L"orvane_without_dialog.dll";
+    HANDLE file = CreateFileW(ModuleFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<BYTE> bytes(GetFileSize(file, nullptr));
+    DWORD done = 0;
+    ReadFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    if (done != bytes.size() || !RenameDialog(bytes, templateId))
+        return ModuleExports{};
+    file = CreateFileW(copyPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    return FindExports(LoadLibraryW(copyPath.c_str()));
 }
 
 std::wstring ModuleText(UINT id)

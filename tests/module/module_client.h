@@ -15,9 +15,15 @@ struct ModuleExports {
 };
 const ModuleExports& Module();  // loaded once for the whole program
 std::wstring ModuleFilePath();
+ModuleExports FindExports(HMODULE module);
 
-IClassFactory* ViewFactory();  // null on failure; the caller releases
-IView* CreateView();
+// A copy of the module in the temporary folder whose dialog template templateId is renamed
+// (to templateId + 1) in its resource directory, so that the copy holds no such template;
+// loaded. Null exports when the copy could not be made.
+ModuleExports LoadCopyWithoutDialog(WORD templateId, std::wstring& copyPath);
+
+IClassFactory* ViewFactory(const ModuleExports& from = Module());  // null on failure; the caller releases
+IView* CreateView(const ModuleExports& from = Module());
 
 std::wstring ModuleText(UINT id);
 // Takes the thread's error information as a script engine does; "<none>" when there is none.

@@ -119,6 +119,41 @@ TEST_F(ShowDlgCall, SecondPictureKeepsTheFirstPicturesOtherSlots)
     EXPECT_EQ(second.rows, ExpectedRows({"Canon_40D.jpg", "Sony_HDR-HC3.jpg"}));
 }
 
+TEST_F(ShowDlgCall, FailureAfterASuccessCarriesItsOwnText)
+{
+    // Its length prefix claims 2^31 - 8 characters, more than an int can size the copy for; a
+    // BSTR that long is real in a 64-bit process. The text behind the prefix must never be read.
+    struct {
+        DWORD bytes;
+        WCHAR text[2];
+    } tooLong = {0xFFFFFFF0u, {L'x', 0}};
+    Bstr picture = MakeBstr(SampleAddress("Canon_40D.jpg"));
+    DialogWatch watch;
+    ASSERT_EQ(view->ShowDlg(picture.get()), S_OK);  // and "ok" stays on the thread
+    EXPECT_TRUE(watch.Finish().isSeen);
+    EXPECT_EQ(view->ShowDlg(tooLong.text), E_OUTOFMEMORY);
+    EXPECT_EQ(TakeErrorDescription(), ModuleText(309));
+}
+
+// The dialog cannot be made when the module holds no template 102: a copy of it is loaded.
+TEST(ShowDlgWithoutDialog, AnswersFailWithItsOwnText)
+{
+    std::wstring copyPath;
+    const ModuleExports copy = LoadCopyWithoutDialog(102, copyPath);
+    ASSERT_NE(copy.getClassObject, nullptr);
+    IView* view = CreateView(copy);
+    ASSERT_NE(view, nullptr);
+    Bstr picture = MakeBstr(SampleAddress("Canon_40D.jpg"));
+    DialogWatch watch;
+    EXPECT_EQ(view->ShowDlg(picture.get()), E_FAIL);
+    EXPECT_FALSE(watch.Finish().isSeen);
+    EXPECT_EQ(TakeErrorDescription(), ModuleText(309)) << "not the \"ok\" of the reading";
+    view->Release();
+    EXPECT_EQ(copy.canUnloadNow(), S_OK);
+    FreeLibrary(copy.module);
+    DeleteFileW(copyPath.c_str());
+}
+
 TEST_F(ShowDlgCall, ManyRefusedCallsLeakNothing)
 {
     Bstr refused = MakeBstr(L"http://ab");
