@@ -61,8 +61,28 @@ TEST(SavedFile, AddressEmptyLineThenEveryRowLine)
     const std::vector<ListRow> rows = {Row(MakeLabel, "Canon", false), Row(ApertureLabel, "F 2.8", false)};
     EXPECT_EQ(SavedFileBytes("C:\\My Photos\\a.jpg", rows),
               std::string("C:\\My Photos\\a.jpg\r\n\r\n") + MakeLabel + "\tCanon\r\n" + ApertureLabel + "\tF 2.8\r\n");
-    const std::string longAddress(259, 'a');
-    EXPECT_EQ(SavedFileHeading(longAddress.c_str()), longAddress + "\r\n\r\n");
+    const std::string longAddress(300, 'a');
+    EXPECT_EQ(SavedFileBytes(longAddress.c_str(), {}), longAddress.substr(0, 259) + "\r\n\r\n");
+}
+
+TEST(SavedFile, FortyOneFullRowsFillTheCapacitiesExactlyAndACutIsMeasured)
+{
+    const std::string label(63, 'L'), text(63, 'T'), address(259, 'a');
+    const std::vector<ListRow> rows(SlotCount, Row(label.c_str(), text.c_str(), true));
+    EXPECT_EQ(SavedFileBytes(address.c_str(), rows).size() + 1, SavedFileCapacity);
+    EXPECT_EQ(ClipboardText(CopyForm::AllRows, rows).size() + 1, ClipboardCapacity);
+    char buffer[11];
+    memset(buffer, 0x55, sizeof buffer);
+    EXPECT_EQ(ComposeClipboardText(CopyForm::SelectedValues, rows.data(), 1, buffer, 10), 65u);
+    EXPECT_EQ(std::string(buffer, 11), std::string(9, 'T') + '\0' + '\x55');
+}
+
+std::string NameFor(const char* address)
+{
+    char name[AddressSize];
+    memset(name, 0x55, sizeof name);
+    DefaultFileName(address, name);
+    return name;
 }
 
 TEST(DefaultFileName, WindowIsLastSixteenBytesLessLastFour)
@@ -86,7 +106,25 @@ TEST(DefaultFileName, WindowIsLastSixteenBytesLessLastFour)
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DefaultFileName(c.address), c.name) << c.address;
+        EXPECT_EQ(NameFor(c.address), c.name) << c.address;
+}
+
+TEST(DefaultFileName, WholeCharactersOfCodePage936)
+{
+    // "\xD5\xD5" is one character; "\xC6\x5C" one whose trail byte is 0x5C, the backslash.
+    const struct {
+        const char* address;
+        const char* name;
+    } cases[] = {
+        {"C:\\\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5" "b.jpg", "\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5\xD5" "b"},  // window starts on a trail byte
+        {"C:\\x\xC6\x5C" "0123456789.jpg", "\xC6\x5C" "0123456789"},
+        {"C:\\\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C.jpg", "\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C\xC6\x5C"},
+        {"C:\\\xD5\xD5\\0123456789\xD5\xD5jpg", "0123456789"},  // a character cut by the window's end
+        {"C:\\\xD5\xD5\xD5\xD5\\DSCF0001.JPG", "DSCF0001"},
+        {"\xD5\xD5\xD5.jpg", "\xD5\xD5"},  // short: the lead byte paired with the '.' goes
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NameFor(c.address), c.name) << c.address;
 }
 
 TEST(CharacterCut, AddressAndCaptionNeverSplitADoubleByteCharacter)

@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "exif/slot_text.h"
+#include "ui/failure_message.h"
 #include "ui/resource_ids.h"
 
 INT_PTR AboutDialog::DoModal(HWND owner) { return RunModal(moduleInstance, IDD_ABOUT, owner); }
@@ -53,13 +54,21 @@ void AboutDialog::OpenEmailLink(HWND control)
     GetWindowTextA(control, address, sizeof address);
     // Bounded: a text longer than 56 bytes is cut rather than written past the link text.
     SlotFormat(linkText, "mailto:%s", address);
-    ShellExecuteA(window, nullptr, linkText, nullptr, nullptr, SW_SHOW);
+    OpenLinkText(SW_SHOW);
 }
 
 void AboutDialog::OpenWebLink(HWND control)
 {
     GetWindowTextA(control, linkText, sizeof linkText);
-    ShellExecuteA(window, nullptr, linkText, nullptr, nullptr, SW_SHOWMAXIMIZED);
+    OpenLinkText(SW_SHOWMAXIMIZED);
+}
+
+void AboutDialog::OpenLinkText(int show)
+{
+    const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(window, nullptr, linkText, nullptr, nullptr, show));
+    // No mail program or no browser must not look like a click that did nothing.
+    if (result <= 32)
+        ShowFailure(window, moduleInstance, TextCannotOpenLink, GetLastError());
 }
 
 void AboutDialog::ChooseCursor()

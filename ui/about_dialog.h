@@ -17,6 +17,7 @@ private:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OpenEmailLink(HWND control);
     void OpenWebLink(HWND control);
+    void OpenLinkText(int show);
     void ChooseCursor();
     void DrawLink(const DRAWITEMSTRUCT& item);
 };

@@ -31,7 +31,15 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND dialog, UINT message, WPARAM wPar
 {
     auto* object = reinterpret_cast<DialogWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
     LRESULT result = 0;
-    if (!object || !object->HandleMessage(message, wParam, lParam, result))
+    bool isHandled = false;
+    // No C++ exception may unwind through the system's dialog code into the host's message
+    // loop: a message that throws gets the standard handling instead.
+    try {
+        isHandled = object && object->HandleMessage(message, wParam, lParam, result);
+    } catch (...) {
+        return FALSE;
+    }
+    if (!isHandled)
         return FALSE;
     switch (message) {
     // These answer through the procedure's return value; every other message through

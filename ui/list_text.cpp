@@ -1,50 +1,108 @@
 // Clipboard text, saved file, default file name and caption of the properties dialog.
 #include "ui/list_text.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "resources/code_page_936.h"
 
-std::string RowLine(const ListRow& row) { return std::string(row.label) + "\t" + row.text + "\r\n"; }
+namespace {
 
-std::string ValueLine(const ListRow& row) { return std::string(row.text) + "\r\n"; }
+// Appends within a fixed destination and counts every byte offered, so that one pass both
+// measures a text and writes as much of it as fits.
+class BoundedText {
+public:
+    BoundedText(char* destination, size_t capacity) : destination_(destination), capacity_(capacity) {}
 
-std::string ClipboardText(CopyForm form, const std::vector<ListRow>& rows)
+    void Append(const char* text, size_t length)
+    {
+        if (capacity_ > 0 && length_ < capacity_ - 1) {
+            const size_t room = capacity_ - 1 - length_;
+            memcpy(destination_ + length_, text, length < room ? length : room);
+        }
+        length_ += length;
+    }
+    // Columns and addresses come from fixed buffers: never read past them, terminated or not.
+    void AppendColumn(const char (&column)[SlotSize]) { Append(column, strnlen(column, SlotSize - 1)); }
+    void Append(const char* text) { Append(text, strlen(text)); }
+
+    size_t Finish()
+    {
+        if (capacity_ > 0)
+            destination_[length_ < capacity_ ? length_ : capacity_ - 1] = 0;
+        return length_;
+    }
+
+private:
+    char* destination_;
+    size_t capacity_;
+    size_t length_ = 0;
+};
+
+void AppendRowLine(BoundedText& text, const ListRow& row)
 {
-    std::string text;
-    for (const ListRow& row : rows) {
-        if (form != CopyForm::AllRows && !row.isSelected)
+    text.AppendColumn(row.label);
+    text.Append("\t");
+    text.AppendColumn(row.text);
+    text.Append("\r\n");
+}
+
+bool IsSeparator(char byte) { return byte == '\\' || byte == '/'; }
+
+}  // namespace
+
+size_t ComposeClipboardText(CopyForm form, const ListRow* rows, size_t count, char* destination, size_t capacity)
+{
+    BoundedText text(destination, capacity);
+    for (size_t i = 0; i < count; ++i) {
+        if (form != CopyForm::AllRows && !rows[i].isSelected)
             continue;
-        text += form == CopyForm::SelectedValues ? ValueLine(row) : RowLine(row);
+        if (form == CopyForm::SelectedValues) {
+            text.AppendColumn(rows[i].text);
+            text.Append("\r\n");
+        } else {
+            AppendRowLine(text, rows[i]);
+        }
     }
-    return text;
+    return text.Finish();
 }
 
-std::string SavedFileHeading(const char* address) { return std::string(address) + "\r\n\r\n"; }
-
-std::string SavedFileBytes(const char* address, const std::vector<ListRow>& rows)
+size_t ComposeSavedFile(const char* address, const ListRow* rows, size_t count, char* destination, size_t capacity)
 {
-    std::string bytes = SavedFileHeading(address);
-    for (const ListRow& row : rows)
-        bytes += RowLine(row);
-    return bytes;
+    BoundedText text(destination, capacity);
+    text.Append(address, strnlen(address, AddressSize - 1));
+    text.Append("\r\n\r\n");
+    for (size_t i = 0; i < count; ++i)
+        AppendRowLine(text, rows[i]);
+    return text.Finish();
 }
 
-std::string DefaultFileName(const char* address)
+void DefaultFileName(const char* address, char (&name)[AddressSize])
 {
-    const size_t length = strlen(address);
+    name[0] = 0;
+    const size_t length = strnlen(address, AddressSize - 1);
     if (length <= 4)
-        return "";
+        return;
     // A short address has no 16 bytes to count back: its window starts at its first byte.
-    const size_t end = length - 4;
-    const size_t begin = length >= 16 ? length - 16 : 0;
-    size_t nameBegin = begin;
-    for (size_t i = begin; i < end; ++i) {
-        if (address[i] == '\\' || address[i] == '/')
+    const size_t windowBegin = length >= 16 ? length - 16 : 0;
+    const size_t windowEnd = length - 4;
+    size_t nameBegin = windowBegin;
+    size_t nameEnd = windowEnd;
+    // Only a walk from the first byte tells lead bytes from trail bytes; a trail byte 0x5C is
+    // half a character, not a backslash.
+    for (size_t i = 0; i < windowEnd;) {
+        const size_t width = IsCp936LeadByte(address[i]) && i + 1 < length ? 2 : 1;
+        if (i < windowBegin && i + width > windowBegin)
+            nameBegin = i + width;  // a character cut by the window's start is left out
+        else if (i >= windowBegin && width == 1 && IsSeparator(address[i]))
             nameBegin = i + 1;
+        if (i + width > windowEnd)
+            nameEnd = i;  // and so is one cut by its end
+        i += width;
     }
-    return std::string(address + nameBegin, end - nameBegin);
+    if (nameEnd > nameBegin) {
+        memcpy(name, address + nameBegin, nameEnd - nameBegin);
+        name[nameEnd - nameBegin] = 0;
+    }
 }
 
 size_t CharacterCut(const char* text, size_t capacity)
@@ -64,19 +122,23 @@ void CopyAddress(char (&destination)[AddressSize], const char* text)
 
 void ComposeCaption(char (&caption)[CaptionSize], const char* windowCaption, const char* address)
 {
-    const std::string text = std::string(windowCaption) + " - " + address;
-    const size_t length = CharacterCut(text.c_str(), CaptionSize);
-    memcpy(caption, text.data(), length);
+    // One byte more than the caption holds, so that the cut can see a character it would split.
+    char text[CaptionSize + 1];
+    BoundedText composed(text, sizeof text);
+    composed.Append(windowCaption);
+    composed.Append(" - ");
+    composed.Append(address);
+    composed.Finish();
+    const size_t length = CharacterCut(text, CaptionSize);
+    memcpy(caption, text, length);
     caption[length] = 0;
 }
 
-std::vector<ListRow> ListRowsOf(const SlotRow* rows, int count, bool areSelected)
+ListRow ListRowOf(const SlotRow& row, bool isSelected)
 {
-    std::vector<ListRow> list(static_cast<size_t>(count > 0 ? count : 0));
-    for (size_t i = 0; i < list.size(); ++i) {
-        memcpy(list[i].label, rows[i].label, SlotSize);
-        memcpy(list[i].text, rows[i].text, SlotSize);
-        list[i].isSelected = areSelected;
-    }
-    return list;
+    ListRow listed;
+    memcpy(listed.label, row.label, SlotSize);
+    memcpy(listed.text, row.text, SlotSize);
+    listed.isSelected = isSelected;
+    return listed;
 }

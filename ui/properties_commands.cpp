@@ -1,14 +1,13 @@
-// The properties dialog's clipboard, save-as and about commands: Windows glue around the
+// Copying rows to the clipboard and saving them as a text file: Windows glue around the
 // portable texts of list_text.h.
-#include <windows.h>
-#include <commdlg.h>
+#include "ui/properties_commands.h"
 
 #include <cstddef>
 #include <cstring>
 
+#include "exif/module_text.h"
 #include "resources/text_ids.h"
-#include "ui/about_dialog.h"
-#include "ui/properties_dialog.h"
+#include "ui/failure_message.h"
 
 #ifndef _WIN64
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "the request without the Windows 2000 fields");
@@ -16,88 +15,94 @@ static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "t
 
 namespace {
 
-// CF_TEXT in a moveable block of exactly the text's length plus its terminating zero.
-void PlaceInClipboard(HWND owner, const std::string& text)
+// Another program often holds the clipboard for a moment: try for about 100 ms.
+bool OpenClipboardPatiently(HWND owner)
 {
-    if (!OpenClipboard(owner))
-        return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (block) {
-        memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-        GlobalUnlock(block);
-        // Only a block the clipboard took is the clipboard's to free.
-        if (!SetClipboardData(CF_TEXT, block))
-            GlobalFree(block);
+    for (int attempt = 1;; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        if (attempt == 10)
+            return false;
+        Sleep(10);
     }
-    CloseClipboard();
 }
 
-// The results of the writes are not looked at: a failed write leaves a shorter file.
-void WriteText(HANDLE file, const std::string& text)
+// CF_TEXT in a moveable block of exactly the text's length plus its terminating zero. The block
+// is made before the clipboard is touched, so a failure leaves the clipboard as it was.
+DWORD PlaceInClipboard(HWND owner, const char* text, size_t length)
 {
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
+    if (!block)
+        return LastFailure();
+    void* data = GlobalLock(block);
+    if (!data) {
+        const DWORD error = LastFailure();
+        GlobalFree(block);
+        return error;
+    }
+    memcpy(data, text, length + 1);
+    GlobalUnlock(block);
+    if (!OpenClipboardPatiently(owner)) {
+        const DWORD error = LastFailure();
+        GlobalFree(block);
+        return error;
+    }
+    EmptyClipboard();
+    DWORD error = 0;
+    // Only a block the clipboard took is the clipboard's to free.
+    if (!SetClipboardData(CF_TEXT, block)) {
+        error = LastFailure();
+        GlobalFree(block);
+    }
+    CloseClipboard();
+    return error;
 }
 
 }  // namespace
 
-void PropertiesDialog::CmdCopy()
+void CopyRows(HWND owner, HINSTANCE module, CopyForm form, const ListRow* rows, int count)
 {
-    if (SelectedCount() > 0)
-        CopyToClipboard(CopyForm::SelectedRows);
+    char text[ClipboardCapacity];
+    const size_t length = ComposeClipboardText(form, rows, count > 0 ? static_cast<size_t>(count) : 0, text, sizeof text);
+    // The capacity holds 41 full rows; the bound only keeps the copy inside the buffer.
+    const DWORD error = PlaceInClipboard(owner, text, length < sizeof text ? length : sizeof text - 1);
+    if (error)
+        ShowFailure(owner, module, TextCannotCopy, error);
 }
 
-void PropertiesDialog::CmdCopyInfo()
+void SaveRowsAs(HWND owner, HINSTANCE module, const char* address, const ListRow* rows, int count,
+                const SaveFileFunctions& functions)
 {
-    if (SelectedCount() > 0)
-        CopyToClipboard(CopyForm::SelectedValues);
-}
-
-void PropertiesDialog::CmdCopyAll()
-{
-    if (RowCount() > 0)
-        CopyToClipboard(CopyForm::AllRows);
-}
-
-void PropertiesDialog::CopyToClipboard(CopyForm form) { PlaceInClipboard(window, ClipboardText(form, ReadRows())); }
-
-void PropertiesDialog::CmdSaveAs()
-{
-    if (RowCount() <= 0)
+    if (count <= 0)
         return;
-    char fileName[AddressSize] = {};
-    const std::string defaultName = DefaultFileName(address);
-    memcpy(fileName, defaultName.c_str(), defaultName.size() + 1);  // at most 12 bytes
+    char fileName[AddressSize];
+    DefaultFileName(address, fileName);
     char title[SlotSize] = {};
-    LoadStringA(moduleInstance, TextSaveDialogTitle, title, sizeof title);
+    LoadModuleText(module, TextSaveDialogTitle, title, sizeof title);
 
     OPENFILENAMEA request = {};
     // The layout without the Windows 2000 additions: 76 bytes in the 32-bit build.
     request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    request.hwndOwner = window;
+    request.hwndOwner = owner;
     request.lpstrFilter = "Text file(*.txt)\0*.txt\0";  // the literal's own zero ends the list
     request.nFilterIndex = 1;
     request.lpstrFile = fileName;
     request.nMaxFile = sizeof fileName;
     request.lpstrTitle = title;
-    request.Flags = OFN_OVERWRITEPROMPT;
+    // A changed current folder would widen where the host process looks for DLLs.
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
     request.lpstrDefExt = "txt";
-    if (!GetSaveFileNameA(&request))
+    if (!functions.getSaveFileName(&request)) {
+        // Cancel leaves no extended error; any other way out the user must hear of.
+        if (functions.commDlgExtendedError() != 0)
+            ShowFailure(owner, module, TextCannotSave, 0);
         return;
+    }
 
-    HANDLE file = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    WriteText(file, SavedFileHeading(address));
-    for (const ListRow& row : ReadRows())
-        WriteText(file, RowLine(row));  // one write per row
-    CloseHandle(file);
-}
-
-void PropertiesDialog::CmdAbout()
-{
-    AboutDialog about;
-    about.moduleInstance = moduleInstance;
-    about.DoModal(GetActiveWindow());
+    char bytes[SavedFileCapacity];
+    const size_t length = ComposeSavedFile(address, rows, static_cast<size_t>(count), bytes, sizeof bytes);
+    const DWORD error = SaveFileInPlace(functions, fileName, request.nFileOffset, bytes,
+                                        length < sizeof bytes ? length : sizeof bytes - 1);
+    if (error)
+        ShowFailure(owner, module, TextCannotSave, error);
 }

@@ -1,11 +1,15 @@
-// PropertiesDialog: initialisation, the context menu, the timer's focus step and the commands.
+// PropertiesDialog: its window's messages - initialisation, the context menu, the timer's
+// focus step - and the commands, which hand the rows to the list and command functions.
 #include "ui/properties_dialog.h"
 
 #include <commctrl.h>
 
 #include <initializer_list>
 
+#include "exif/module_text.h"
 #include "ui/about_dialog.h"
+#include "ui/list_rows.h"
+#include "ui/properties_commands.h"
 #include "ui/resource_ids.h"
 #include "ui/slot_list.h"
 
@@ -14,11 +18,6 @@ namespace {
 constexpr UINT_PTR FocusTimer = 1;
 constexpr COLORREF ListGrey = RGB(235, 235, 235);
 constexpr int NarrowestLabelColumn = 90;
-
-int LoadLabel(Handle module, TextId id, char* buffer, int size)
-{
-    return LoadStringA(static_cast<HINSTANCE>(module), id, buffer, size);
-}
 
 }  // namespace
 
@@ -65,7 +64,7 @@ void PropertiesDialog::OnInitDialog()
 
     for (int column = 0; column < 2; ++column) {
         char heading[SlotSize] = {};
-        LoadStringA(moduleInstance, TextColumnItem + static_cast<TextId>(column), heading, sizeof heading);
+        LoadModuleText(moduleInstance, TextColumnItem + static_cast<TextId>(column), heading, sizeof heading);
         LVCOLUMNA format = {};
         format.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         format.fmt = LVCFMT_LEFT;
@@ -74,25 +73,33 @@ void PropertiesDialog::OnInitDialog()
         format.iSubItem = column;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&format));
     }
-
-    SlotRow rows[SlotCount];
-    const int rowCount = BuildSlotRows(slots, LoadLabel, moduleInstance, rows);
-    for (int i = 0; i < rowCount; ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = RowCount();
-        item.pszText = rows[i].label;
-        item.iImage = 0;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        item.iSubItem = 1;
-        item.pszText = rows[i].text;
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(item.iItem), reinterpret_cast<LPARAM>(&item));
-    }
+    FillList();
 
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE, 0));
     if (SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0) < NarrowestLabelColumn)
         SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(NarrowestLabelColumn, 0));
     SendMessageA(list, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+}
+
+void PropertiesDialog::FillList()
+{
+    SlotRow slotRows[SlotCount];
+    const int slotRowCount = BuildSlotRows(slots, LoadModuleText, moduleInstance, slotRows);
+    rowCount = 0;
+    for (int i = 0; i < slotRowCount; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = RowCount(list);
+        item.pszText = slotRows[i].label;
+        item.iImage = 0;
+        // Only rows the list took are kept, so that kept rows and listed rows stay the same.
+        if (SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+            continue;
+        item.iSubItem = 1;
+        item.pszText = slotRows[i].text;
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(item.iItem), reinterpret_cast<LPARAM>(&item));
+        rows[rowCount++] = ListRowOf(slotRows[i], false);
+    }
 }
 
 bool PropertiesDialog::OnCommand(WORD id, WORD code)
@@ -127,13 +134,13 @@ bool PropertiesDialog::OnNotify(const NMHDR& header)
 void PropertiesDialog::OnContextMenu()
 {
     HMENU menu = LoadMenuA(moduleInstance, MAKEINTRESOURCEA(IDM_LIST_MENU));
-    const int rowCount = RowCount();
-    const int selectedCount = SelectedCount();
+    const int listed = RowCount(list);
+    const int selected = SelectedCount(list);
     HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
     POINT point = {};
     if (popup && GetCursorPos(&point)) {
-        const UINT rowsState = rowCount > 0 ? MF_ENABLED : MF_GRAYED;
-        const UINT selectionState = rowCount > 0 && selectedCount > 0 ? MF_ENABLED : MF_GRAYED;
+        const UINT rowsState = listed > 0 ? MF_ENABLED : MF_GRAYED;
+        const UINT selectionState = listed > 0 && selected > 0 ? MF_ENABLED : MF_GRAYED;
         for (UINT id : {ID_SELECT_ALL, ID_INVERT_SELECTION, ID_COPY_ALL, ID_SAVE_AS})
             EnableMenuItem(popup, id, MF_BYCOMMAND | rowsState);
         for (UINT id : {ID_COPY, ID_COPY_INFO})
@@ -153,51 +160,39 @@ void PropertiesDialog::OnTimer(UINT_PTR id)
     KillTimer(window, FocusTimer);
 }
 
-int PropertiesDialog::RowCount() const { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-int PropertiesDialog::SelectedCount() const
-{
-    return static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
-}
-
-bool PropertiesDialog::IsRowSelected(int row) const
-{
-    return SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) == LVIS_SELECTED;
-}
-
-void PropertiesDialog::SetRowSelected(int row, bool isSelected)
-{
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = isSelected ? LVIS_SELECTED : 0;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void PropertiesDialog::CmdSelectAll()
-{
-    SetRowSelected(-1, true);  // -1: every row
-}
+void PropertiesDialog::CmdSelectAll() { SetRowSelected(list, -1, true); }
 
 void PropertiesDialog::CmdInvertSelection()
 {
-    const int rowCount = RowCount();
-    for (int row = 0; row < rowCount; ++row)
-        SetRowSelected(row, !IsRowSelected(row));
+    const int listed = RowCount(list);
+    for (int row = 0; row < listed; ++row)
+        SetRowSelected(list, row, !IsRowSelected(list, row));
 }
 
-std::vector<ListRow> PropertiesDialog::ReadRows() const
+void PropertiesDialog::CmdCopy() { CopySelected(CopyForm::SelectedRows); }
+
+void PropertiesDialog::CmdCopyInfo() { CopySelected(CopyForm::SelectedValues); }
+
+// The selection lives in the list: these two read the rows back from it.
+void PropertiesDialog::CopySelected(CopyForm form)
 {
-    std::vector<ListRow> rows(static_cast<size_t>(RowCount() > 0 ? RowCount() : 0));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const WPARAM row = static_cast<WPARAM>(i);
-        LVITEMA item = {};
-        item.cchTextMax = SlotSize;
-        item.pszText = rows[i].label;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        item.iSubItem = 1;
-        item.pszText = rows[i].text;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        rows[i].isSelected = IsRowSelected(static_cast<int>(i));
-    }
-    return rows;
+    if (SelectedCount(list) <= 0)
+        return;
+    ListRow listed[SlotCount];
+    CopyRows(window, moduleInstance, form, listed, ReadListRows(list, listed));
+}
+
+void PropertiesDialog::CmdCopyAll()
+{
+    if (rowCount > 0)
+        CopyRows(window, moduleInstance, CopyForm::AllRows, rows, rowCount);
+}
+
+void PropertiesDialog::CmdSaveAs() { SaveRowsAs(window, moduleInstance, address, rows, rowCount); }
+
+void PropertiesDialog::CmdAbout()
+{
+    AboutDialog about;
+    about.moduleInstance = moduleInstance;
+    about.DoModal(GetActiveWindow());
 }

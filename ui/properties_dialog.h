@@ -3,16 +3,14 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "ui/dialog_window.h"
 #include "ui/list_text.h"
 
 class PropertiesDialog : public DialogWindow {
 public:
     HINSTANCE moduleInstance = nullptr;
-    char address[260] = {};
-    const char* slots[41] = {};
+    char address[AddressSize] = {};
+    const char* slots[SlotCount] = {};
     HWND list = nullptr;
 
     // Cut to 259 bytes, never splitting a double-byte character.
@@ -21,8 +19,13 @@ public:
     INT_PTR DoModal(HWND owner);
 
 private:
+    // The rows as the list was filled with them; the slots are not read after that.
+    ListRow rows[SlotCount] = {};
+    int rowCount = 0;
+
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnInitDialog();
+    void FillList();
     bool OnCommand(WORD id, WORD code);
     bool OnNotify(const NMHDR& header);
     void OnContextMenu();
@@ -35,11 +38,5 @@ private:
     void CmdCopyAll();
     void CmdSaveAs();
     void CmdAbout();
-
-    int RowCount() const;
-    int SelectedCount() const;
-    bool IsRowSelected(int row) const;
-    void SetRowSelected(int row, bool isSelected);
-    std::vector<ListRow> ReadRows() const;
-    void CopyToClipboard(CopyForm form);
+    void CopySelected(CopyForm form);
 };

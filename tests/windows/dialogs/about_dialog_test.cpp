@@ -1,5 +1,6 @@
 // The about box over the properties dialog: links handed to the shell (recorded by handlers
 // registered in this Wine prefix), blue centred link text, the cursor rule, and how it closes.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,19 +20,23 @@ std::string ProgramDirectory()
     return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
+void SetOpenCommand(const char* scheme, const std::string& command)
+{
+    const std::string key = std::string("Software\\Classes\\") + scheme + "\\shell\\open\\command";
+    HKEY handle = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+    RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(handle);
+}
+
 // The mail and web programs of this prefix become the recorder, which appends what it was
 // handed and its show command to the file named by ORVANE_LINK_LOG.
 std::string RegisterLinkRecorder()
 {
     const std::string command = "\"" + ProgramDirectory() + "orvane_link_recorder.exe\" \"%1\"";
-    for (const char* scheme : {"mailto", "http"}) {
-        const std::string key = std::string("Software\\Classes\\") + scheme + "\\shell\\open\\command";
-        HKEY handle = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
-        RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                       static_cast<DWORD>(command.size() + 1));
-        RegCloseKey(handle);
-    }
+    for (const char* scheme : {"mailto", "http"})
+        SetOpenCommand(scheme, command);
     char directory[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, directory);
     const std::string log = std::string(directory) + "orvane_links.log";
@@ -157,6 +162,14 @@ TEST(AboutDialog, LinksCursorsAndWaysToClose)
             EXPECT_TRUE(IsWindowVisible(about));
         }
         EXPECT_EQ(WindowText(email), "orvane@example.org");  // at most 56 bytes
+        // No mail program or browser to be found: the click says so, and the box stays.
+        for (const auto& link : links) {
+            SetOpenCommand(link.link == email ? "mailto" : "http", "\"C:\\no\\such_program.exe\" \"%1\"");
+            PostMessageA(link.link, BM_CLICK, 0, 0);
+            EXPECT_THAT(FailureShown(thread, about), testing::StartsWith(FailureText(TextCannotOpenLink, 0)));
+            EXPECT_TRUE(IsWindowVisible(about));
+        }
+        RegisterLinkRecorder();
 
         // The close box, Enter and the OK button end it; the properties dialog stays.
         PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);

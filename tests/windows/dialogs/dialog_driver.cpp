@@ -3,11 +3,14 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <thread>
+
+#include "ui/list_rows.h"
 
 namespace {
 
@@ -94,19 +97,8 @@ bool WindowEnds(HWND window, bool expectGone)
 
 std::vector<ListRow> ReadListView(HWND list)
 {
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    std::vector<ListRow> rows(static_cast<size_t>(count > 0 ? count : 0));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        LVITEMA item = {};
-        item.cchTextMax = SlotSize;
-        item.pszText = rows[i].label;
-        SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-        item.iSubItem = 1;
-        item.pszText = rows[i].text;
-        SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-        rows[i].isSelected = SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_SELECTED) == LVIS_SELECTED;
-    }
-    return rows;
+    ListRow rows[SlotCount];
+    return std::vector<ListRow>(rows, rows + ReadListRows(list, rows));
 }
 
 void SelectRows(HWND list, const std::vector<int>& rows)
@@ -130,6 +122,54 @@ void RightClick(POINT screen)
     MovePointer(screen);
     SendMouse(screen, MOUSEEVENTF_RIGHTDOWN);
     SendMouse(screen, MOUSEEVENTF_RIGHTUP);
+}
+
+// The box's text, or "<none>" without a box; the box is closed with OK.
+std::string ReadAndCloseFailure(HWND box)
+{
+    if (!box)
+        return "<none>";
+    const std::string text = WindowText(GetDlgItem(box, 0xFFFF));  // the message box's text control
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WindowEnds(box);
+    return text;
+}
+
+std::string FailureShown(DWORD thread, HWND owner)
+{
+    return ReadAndCloseFailure(WaitForWindow([&] { return FindThreadWindow(thread, "#32770", "Orvane", owner); }));
+}
+
+std::string FailureText(TextId id, DWORD error)
+{
+    char text[64] = {};
+    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    char reason[512] = {};
+    if (error)
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                       sizeof reason, nullptr);
+    std::string line = reason;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+        line.pop_back();
+    return line.empty() ? text : std::string(text) + "\r\n" + line;
+}
+
+std::string RunAnsweringFailure(HWND owner, const std::function<void()>& command)
+{
+    const DWORD thread = GetCurrentThreadId();
+    std::atomic<bool> isDone{false};
+    std::string text;
+    std::thread watcher([&] {
+        // Once the command has returned, no box of it can still appear.
+        HWND box = nullptr;
+        for (int i = 0; i < 2000 && !box && !isDone; ++i, Pause(5))
+            box = FindThreadWindow(thread, "#32770", "Orvane", owner);
+        text = ReadAndCloseFailure(box);
+    });
+    command();
+    isDone = true;
+    watcher.join();
+    return text;
 }
 
 MenuState ReadAndCloseMenu(DWORD thread, const std::vector<UINT>& ids)

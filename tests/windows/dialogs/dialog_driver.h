@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/text_ids.h"
 #include "ui/list_text.h"
 
 // Runs open() on this thread (it shows a modal dialog) while drive() runs on a second thread
@@ -23,7 +24,7 @@ HWND FindThreadWindow(DWORD thread, const char* className, const char* caption =
 // True when window goes away within about 5 s (or, when expectGone is false, stays for 1 s).
 bool WindowEnds(HWND window, bool expectGone = true);
 
-// The list-view's rows as both columns (limit 64) and selection state.
+// The list-view's rows as the dialog reads them back: both columns (limit 64) and selection.
 std::vector<ListRow> ReadListView(HWND list);
 void SelectRows(HWND list, const std::vector<int>& rows);  // exactly these rows selected
 
@@ -39,6 +40,15 @@ struct MenuState {
     std::vector<UINT> enabled;
 };
 MenuState ReadAndCloseMenu(DWORD thread, const std::vector<UINT>& ids);
+
+// The text of the failure box ("Orvane") that owner gets on thread, read once it shows and
+// then closed.
+std::string FailureShown(DWORD thread, HWND owner);
+// What such a box must say: text id of the string table, then the system's reason for error.
+std::string FailureText(TextId id, DWORD error);
+// Runs command on this thread while a second one reads and closes the failure box it shows;
+// "<none>" when the command ended without one.
+std::string RunAnsweringFailure(HWND owner, const std::function<void()>& command);
 
 // The clipboard's CF_TEXT block: all its bytes (GlobalSize of them), or "<none>".
 std::string ClipboardBlock();

@@ -4,11 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <new>
 #include <thread>
 
 #include "dialog_driver.h"
 #include "atl/atl_window.h"
 #include "picture.h"
+#include "ui/dialog_window.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -46,6 +48,36 @@ TEST(DialogRunner, DialogThatCannotBeMadeLeavesNoRecordBehind)
     dialog.moduleInstance = GetModuleHandleA("kernel32.dll");  // holds no template 102
     EXPECT_EQ(dialog.DoModal(nullptr), -1);
     EXPECT_EQ(AtlModuleExtractCreateWndData(&ModuleWindowState()), nullptr);
+}
+
+// Throws out of its message handler, as a handler that runs out of memory would.
+class ThrowingDialog : public DialogWindow {
+public:
+    UINT throwingMessage = 0;
+    INT_PTR DoModal() { return RunModal(GetModuleHandleA(nullptr), IDD_ABOUT, nullptr); }
+
+private:
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) override
+    {
+        if (message == throwingMessage)
+            throw std::bad_alloc();
+        return message == WM_COMMAND && LOWORD(wParam) == IDOK && EndDialog(window, IDOK);
+    }
+};
+
+// The exception stops at the dialog procedure: the host's process goes on, the dialog answers.
+TEST(DialogRunner, AnExceptionNeverLeavesTheDialogProcedure)
+{
+    for (UINT message : {WM_INITDIALOG, WM_USER}) {
+        ThrowingDialog dialog;
+        dialog.throwingMessage = message;
+        const INT_PTR code = RunDriven([&] { return dialog.DoModal(); }, [&](DWORD thread) {
+            HWND window = WaitForWindow([&] { return FindThreadWindow(thread, "#32770"); });
+            SendMessageA(window, WM_USER, 0, 0);
+            PostMessageA(window, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(code, IDOK) << message;
+    }
 }
 
 // One opening with a right-click on its first row; true when the menu showed and went away.

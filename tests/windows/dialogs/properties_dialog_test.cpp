@@ -1,5 +1,6 @@
 // The properties dialog filled from a real photograph, driven from a second thread: its list,
 // context menu, selection commands, clipboard texts and save-as, and Escape.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "cli/command_line.h"
 #include "dialog_driver.h"
@@ -92,7 +94,7 @@ TEST(PropertiesDialog, SampleFillsTheListWithItsLookAndEscapeCancels)
     EXPECT_EQ(code, IDCANCEL);
 }
 
-TEST(PropertiesDialog, SelectionCommandsAndTheThreeClipboardTexts)
+TEST(PropertiesDialog, SelectionCommandsAndTheThreeClipboardTextsAlsoWhenTheClipboardIsHeld)
 {
     const Picture picture(SampleAddress("Canon_40D.jpg"));
     PropertiesDialog dialog;
@@ -144,6 +146,28 @@ TEST(PropertiesDialog, SelectionCommandsAndTheThreeClipboardTexts)
             command(form.id);
             EXPECT_EQ(ClipboardBlock(), Orvane({"--copy", form.form}, SampleAddress("Canon_40D.jpg")) + '\0') << form.form;
         }
+
+        // Another program holds the clipboard longer than a copy waits: what it held stays, and
+        // the user is told.
+        PutInClipboard("before");
+        HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE released = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            HWND own = CreateWindowExA(0, "STATIC", "holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+            EXPECT_TRUE(OpenClipboard(own));
+            SetEvent(opened);
+            WaitForSingleObject(released, 30000);
+            CloseClipboard();
+            DestroyWindow(own);
+        });
+        WaitForSingleObject(opened, 5000);
+        for (const auto& copy : copies) {
+            PostMessageA(window, WM_COMMAND, copy.id, 0);
+            EXPECT_THAT(FailureShown(thread, window), testing::StartsWith(FailureText(TextCannotCopy, 0))) << copy.id;
+        }
+        SetEvent(released);
+        holder.join();
+        EXPECT_EQ(ClipboardBlock(), std::string("before") + '\0');
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(code, IDOK);
@@ -207,6 +231,20 @@ HWND FileNameField(HWND save)
     return field ? field : GetDlgItem(save, edt1);
 }
 
+// A file another program holds open cannot be replaced: the old bytes stay and the user is told.
+void SaveOverHeldFile(DWORD thread, HWND window, HWND save, const std::string& path)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "old";
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetWindowTextA(FileNameField(save), path.c_str());
+    PostMessageA(save, WM_COMMAND, IDOK, 0);
+    HWND question = WaitForWindow([&] { return FindThreadWindow(thread, "#32770", nullptr, save); });
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_THAT(FailureShown(thread, window), testing::StartsWith(FailureText(TextCannotSave, 0) + "\r\n"));
+    CloseHandle(held);
+    EXPECT_EQ(ReadWholeFile(path), "old");
+}
+
 TEST(PropertiesDialog, SaveAsCancelsWritesAndAsksBeforeReplacing)
 {
     const Picture picture(SampleAddress("Canon_40D.jpg"));
@@ -221,6 +259,10 @@ TEST(PropertiesDialog, SaveAsCancelsWritesAndAsksBeforeReplacing)
     char title[64] = {};
     LoadStringA(GetModuleHandleA(nullptr), TextSaveDialogTitle, title, sizeof title);
 
+    // The save dialog leaves the host's current folder alone: it is where DLLs are looked for.
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+
     PropertiesDialog dialog;
     picture.Fill(dialog);
     RunDriven([&] { return dialog.DoModal(nullptr); }, [&](DWORD thread) {
@@ -232,7 +274,9 @@ TEST(PropertiesDialog, SaveAsCancelsWritesAndAsksBeforeReplacing)
         };
         HWND save = openSave();
         ASSERT_NE(save, nullptr);
-        EXPECT_EQ(WindowText(FileNameField(save)), DefaultFileName(dialog.address));
+        char defaultName[AddressSize];
+        DefaultFileName(dialog.address, defaultName);
+        EXPECT_EQ(WindowText(FileNameField(save)), defaultName);
         char filter[64] = {};
         SendMessageA(GetDlgItem(save, cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(filter));
         EXPECT_STREQ(filter, "Text file(*.txt)");
@@ -264,8 +308,12 @@ TEST(PropertiesDialog, SaveAsCancelsWritesAndAsksBeforeReplacing)
             ASSERT_TRUE(WindowEnds(save));
         }
         EXPECT_EQ(FileOnceWritten(path, expected), expected);
+        SaveOverHeldFile(thread, window, openSave(), path);
         PostMessageA(window, WM_COMMAND, IDOK, 0);
     });
+    char folderAfter[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folderAfter);
+    EXPECT_STREQ(folderAfter, folder);
     DeleteFileA(path.c_str());
     DeleteFileA(byOrvane.c_str());
 }
