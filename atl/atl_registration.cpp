@@ -44,7 +44,7 @@ HRESULT AtlModuleUpdateRegistryFromResourceD(AtlModule* module, LPCOLESTR resour
 {
     if (!module)
         return E_INVALIDARG;
-    if (registrar)
+    if (registrar || replacements)
         return E_NOTIMPL;
-    return UpdateRegistryFromModuleScript(module->resourceInstance, resource, doRegister != FALSE, replacements);
+    return UpdateRegistryFromModuleScript(module->resourceInstance, resource, doRegister != FALSE);
 }

@@ -4,6 +4,9 @@
 #include "atl/atl_module.h"
 #include "atl/registrar/registry_update.h"
 
+// ATL's extra "%key%" replacements; the module's script needs none, so none are taken.
+struct AtlRegMapEntry;
+
 // Runs the registry update of each class of the table (or of classId alone), then, when
 // registerTypeLib is set, registers the type library that the module carries. The first
 // failure ends the work and is returned; what was written before it stays.
@@ -11,7 +14,7 @@ HRESULT AtlModuleRegisterServer(AtlModule* module, BOOL registerTypeLib, const C
 // The reverse: the classes' registry updates in unregister mode, then the type library.
 HRESULT AtlModuleUnregisterServerEx(AtlModule* module, BOOL unregisterTypeLib, const CLSID* classId);
 // Runs the module's registrar script (a "REGISTRY" resource) with "%MODULE%" set to the module's
-// path and the extra replacements, if any. The module's own registrar is the only one: a
-// registrar passed in is refused with E_NOTIMPL.
+// path. The module's own registrar is the only one: a registrar or extra replacements passed in
+// are refused with E_NOTIMPL.
 HRESULT AtlModuleUpdateRegistryFromResourceD(AtlModule* module, LPCOLESTR resource, BOOL doRegister,
                                              const AtlRegMapEntry* replacements, IUnknown* registrar);
