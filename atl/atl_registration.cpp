@@ -34,5 +34,5 @@ HRESULT AtlModuleUnregisterServerEx()
 
 HRESULT AtlModuleUpdateRegistryFromResourceD(LPCOLESTR resource, bool doRegister)
 {
-    return UpdateRegistryFromModuleScript(AtlModuleInstance(), resource, doRegister, nullptr);
+    return UpdateRegistryFromModuleScript(AtlModuleInstance(), resource, doRegister);
 }

@@ -3,7 +3,7 @@
 # corpus and the dictionary, on every core, then prints executions and coverage per target.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]   each target for SECONDS (default 1800); targets:
-#                                           read_exif interpret_entry (default: both)
+#                                           read_exif interpret_entry registry_script (default: all)
 #   scripts/fuzz.sh --ci                    every target briefly, about two minutes in all;
 #                                           fails on any crash, hang, leak or sanitizer report
 #
@@ -13,12 +13,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-all_targets=(read_exif interpret_entry)
+all_targets=(read_exif interpret_entry registry_script)
 seconds=1800
 ci=0
 if [ "${1:-}" = "--ci" ]; then
     ci=1
-    seconds=50
     shift
 elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
     seconds=$1
@@ -33,9 +32,17 @@ for target in "${targets[@]}"; do
     esac
 done
 
-# Inputs of the interpreter's target are entry records; long ones only repeat what short ones do.
+# Inputs of the interpreter's target are entry records, and the registrar's are scripts: long ones
+# only repeat what short ones do. The registrar's grammar is small, so CI gives it less time.
 max_len_read_exif=16384
 max_len_interpret_entry=1024
+max_len_registry_script=4096
+dict_read_exif=fuzz/orvane.dict
+dict_interpret_entry=fuzz/orvane.dict
+dict_registry_script=fuzz/registry_script.dict
+ci_seconds_read_exif=50
+ci_seconds_interpret_entry=50
+ci_seconds_registry_script=20
 
 bash scripts/setup.sh
 build=build/fuzz
@@ -48,7 +55,8 @@ cmake --build "$build" -j2 --target "${build_targets[@]}" >/dev/null
 # Seeds: the builder's shapes, the samples and the photographs of the test package.
 seeds="$build/seeds"
 rm -rf "$seeds"
-mkdir -p "$seeds/read_exif" "$seeds/interpret_entry"
+mkdir -p "$seeds/read_exif" "$seeds/interpret_entry" "$seeds/registry_script"
+cp module/orvane.rgs "$seeds/registry_script/"
 pictures=(samples/*.jpg)
 package_pictures=/usr/share/gocode/src/github.com/rwcarlsen/goexif
 if [ -d "$package_pictures" ]; then
@@ -69,14 +77,20 @@ for target in "${targets[@]}"; do
     mkdir -p "$logs"
     touch "$logs/.start"  # findings newer than this are this run's
     max_len_name="max_len_$target"
-    echo "== $target: ${seconds}s on $workers workers"
+    dict_name="dict_$target"
+    target_seconds=$seconds
+    if [ "$ci" -eq 1 ]; then
+        ci_seconds_name="ci_seconds_$target"
+        target_seconds=${!ci_seconds_name}
+    fi
+    echo "== $target: ${target_seconds}s on $workers workers"
     # Each job writes fuzz-N.log into the working directory.
     (
         cd "$logs"
         ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
             "$root/$build/fuzz/${target}_fuzz" -jobs="$workers" -workers="$workers" \
-            -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
-            -max_len="${!max_len_name}" -dict="$root/fuzz/orvane.dict" \
+            -max_total_time="$target_seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 \
+            -max_len="${!max_len_name}" -dict="$root/${!dict_name}" \
             -artifact_prefix="$root/$findings/" "$root/$corpus" "$root/$seeds/$target" >/dev/null 2>&1
     ) || true
 

@@ -9,9 +9,10 @@ enum class RegistryRoot { ClassesRoot, CurrentUser };
 
 enum class ValueType { String, Number };
 
+// Names, paths and texts are UTF-8, so that a value can hold any path the module lies in.
 struct RegistryValue {
     ValueType type = ValueType::String;
-    std::string text;      // String: 8-bit text in the ANSI code page, without its terminator
+    std::string text;      // String: without its terminator
     uint32_t number = 0;   // Number: a 32-bit value
 };
 

@@ -6,6 +6,8 @@
 
 #include <oleauto.h>
 
+#include <climits>
+#include <new>
 #include <string>
 
 namespace {
@@ -17,64 +19,69 @@ HRESULT LastErrorResult()
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
-// The ANSI functions cannot name a longer path; a cut one would register a wrong file.
-bool ModulePathA(HINSTANCE instance, std::string& path)
+// The exports answer with an HRESULT whatever happens below them.
+template <typename Work>
+HRESULT Guarded(Work work)
 {
-    char buffer[MAX_PATH + 1];
-    DWORD length = GetModuleFileNameA(instance, buffer, MAX_PATH + 1);
-    if (length == 0 || length > MAX_PATH)
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+// The loader's name for the module, whatever its length and characters; length without the
+// terminator.
+HRESULT ModulePath(HINSTANCE instance, WideText& path, DWORD& length)
+{
+    constexpr DWORD LongestPath = 32768;
+    for (DWORD size = MAX_PATH + 1; size <= 2 * LongestPath; size *= 2) {
+        path.assign(size, L'\0');
+        length = GetModuleFileNameW(instance, path.data(), size);
+        if (length == 0)
+            return LastErrorResult();
+        if (length < size)  // a cut name fills the buffer
+            return S_OK;
+    }
+    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+}
+
+// The script's texts are code page 936 whatever the system's code page.
+bool DecodeCodePage936(const char* text, size_t length, std::string& utf8)
+{
+    if (length > INT_MAX)
         return false;
-    path.assign(buffer, length);
-    return true;
+    int size = static_cast<int>(length);
+    int wideLength = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text, size, nullptr, 0);
+    if (wideLength <= 0)
+        return false;
+    WideText wide(static_cast<size_t>(wideLength));
+    return MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, text, size, wide.data(), wideLength) == wideLength &&
+           WideToUtf8(wide.data(), wide.size(), utf8);
 }
 
-HRESULT ModulePathW(HINSTANCE instance, WCHAR (&path)[MAX_PATH + 1])
-{
-    DWORD length = GetModuleFileNameW(instance, path, MAX_PATH + 1);
-    if (length == 0)
-        return LastErrorResult();
-    return length > MAX_PATH ? HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER) : S_OK;
-}
-
-std::string Narrow(LPCOLESTR text)
-{
-    int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], size, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(size - 1));
-    return narrow;
-}
-
-HRESULT LoadModuleTypeLibrary(HINSTANCE instance, WCHAR (&path)[MAX_PATH + 1], ITypeLib** library)
-{
-    HRESULT result = ModulePathW(instance, path);
-    return FAILED(result) ? result : LoadTypeLibEx(path, REGKIND_NONE, library);
-}
-
-}  // namespace
-
-HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister,
-                                       const AtlRegMapEntry* extras)
+HRESULT RunModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister)
 {
     HRSRC found = FindResourceW(instance, resource, L"REGISTRY");
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     const char* text = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
     if (!text)
         return LastErrorResult();
-    DWORD size = SizeofResource(instance, found);
-
-    Replacements replacements(1);
-    replacements[0].first = "MODULE";
-    if (!ModulePathA(instance, replacements[0].second))
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    for (const AtlRegMapEntry* entry = extras; entry && entry->key; ++entry)
-        replacements.emplace_back(Narrow(entry->key), entry->data ? Narrow(entry->data) : std::string());
+    WideText path;
+    DWORD length = 0;
+    HRESULT result = ModulePath(instance, path, length);
+    if (FAILED(result))
+        return result;
+    std::string modulePath;
+    if (!WideToUtf8(path.data(), length, modulePath))
+        return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
 
     WindowsRegistry registry;
-    RegistrarOutcome outcome = UpdateRegistryFromScript(text, size, replacements, registry,
-                                                        doRegister ? RegistrarMode::Register : RegistrarMode::Unregister);
+    RegistrarOutcome outcome =
+        UpdateRegistryFromScript(text, SizeofResource(instance, found), modulePath, DecodeCodePage936, registry,
+                                 doRegister ? RegistrarMode::Register : RegistrarMode::Unregister);
     switch (outcome.kind) {
     case RegistrarOutcome::Kind::Done: return S_OK;
     case RegistrarOutcome::Kind::ScriptRefused: return DISP_E_EXCEPTION;
@@ -83,32 +90,34 @@ HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, boo
     return HRESULT_FROM_WIN32(static_cast<DWORD>(outcome.error));
 }
 
-HRESULT RegisterModuleTypeLibrary(HINSTANCE instance)
+HRESULT RegisterTypeLibrary(HINSTANCE instance)
 {
-    WCHAR path[MAX_PATH + 1];
-    ITypeLib* library = nullptr;
-    HRESULT result = LoadModuleTypeLibrary(instance, path, &library);
+    WideText path;
+    DWORD length = 0;
+    HRESULT result = ModulePath(instance, path, length);
     if (FAILED(result))
         return result;
-    WCHAR folder[MAX_PATH + 1];
-    lstrcpynW(folder, path, MAX_PATH + 1);
-    WCHAR* lastSeparator = nullptr;
-    for (WCHAR* at = folder; *at; ++at)
-        if (*at == L'\\' || *at == L'/')
-            lastSeparator = at;
-    if (lastSeparator)
-        *lastSeparator = 0;
-    result = RegisterTypeLib(library, path, folder);
+    WideText folder(path.begin(), path.begin() + length + 1);
+    for (DWORD at = length; at-- > 0;)
+        if (folder[at] == L'\\' || folder[at] == L'/') {
+            folder[at] = L'\0';
+            break;
+        }
+    ITypeLib* library = nullptr;
+    if (FAILED(result = LoadTypeLibEx(path.data(), REGKIND_NONE, &library)))
+        return result;
+    result = RegisterTypeLib(library, path.data(), folder.data());
     library->Release();
     return result;
 }
 
-HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance)
+HRESULT UnregisterTypeLibrary(HINSTANCE instance)
 {
-    WCHAR path[MAX_PATH + 1];
+    WideText path;
+    DWORD length = 0;
+    HRESULT result = ModulePath(instance, path, length);
     ITypeLib* library = nullptr;
-    HRESULT result = LoadModuleTypeLibrary(instance, path, &library);
-    if (FAILED(result))
+    if (FAILED(result) || FAILED(result = LoadTypeLibEx(path.data(), REGKIND_NONE, &library)))
         return result;
     TLIBATTR* attributes = nullptr;
     result = library->GetLibAttr(&attributes);
@@ -119,4 +128,21 @@ HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance)
     }
     library->Release();
     return result;
+}
+
+}  // namespace
+
+HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister)
+{
+    return Guarded([&] { return RunModuleScript(instance, resource, doRegister); });
+}
+
+HRESULT RegisterModuleTypeLibrary(HINSTANCE instance)
+{
+    return Guarded([&] { return RegisterTypeLibrary(instance); });
+}
+
+HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance)
+{
+    return Guarded([&] { return UnregisterTypeLibrary(instance); });
 }

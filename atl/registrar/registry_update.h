@@ -3,17 +3,12 @@
 
 #include <windows.h>
 
-// An extra "%key%" replacement for the registrar script, as ATL passes them.
-struct AtlRegMapEntry {
-    LPCOLESTR key;
-    LPCOLESTR data;
-};
-
-// Runs the module's "REGISTRY" resource with "%MODULE%" = the module's full path (and the
-// extras, up to an entry with a null key). Registry failures come back as HRESULT_FROM_WIN32,
-// a refused script as DISP_E_EXCEPTION; what was written before a failure stays.
-HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister,
-                                       const AtlRegMapEntry* extras);
+// Runs the module's "REGISTRY" resource with "%MODULE%" = the module's full path, exactly as
+// the loader names it. Registry failures come back as HRESULT_FROM_WIN32, a refused script as
+// DISP_E_EXCEPTION, a path or text without an exact Unicode form as
+// HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION), a lack of memory as E_OUTOFMEMORY; what was
+// written before a failure stays.
+HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister);
 
 // The type library in the module file, registered with that file as its location and the
 // module's folder as its help folder.

@@ -1,255 +1,197 @@
 // Reads registrar script text into keys and values, refusing anything outside its grammar.
-#include "atl/registrar/registry_script.h"
+#include "atl/registrar/registrar.h"
+
+#include "resources/code_page_936.h"
 
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 namespace {
 
 // Deep enough for any real script; a bound keeps hostile nesting off the stack.
 constexpr int MaximumDepth = 32;
+constexpr char ModuleMark[] = "%MODULE%";
+constexpr size_t ModuleMarkLength = sizeof ModuleMark - 1;
 
-bool IsLeadByte(uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
-bool IsTrailByte(uint8_t byte) { return byte >= 0x40 && byte <= 0xFE && byte != 0x7F; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// How many bytes the character at text[at] takes: 1, 2, or 0 for a lead byte without a trail.
-size_t CharacterLength(const std::string& text, size_t at)
+bool IsWordByte(char c)
 {
-    if (!IsLeadByte(static_cast<uint8_t>(text[at])))
-        return 1;
-    return at + 1 < text.size() && IsTrailByte(static_cast<uint8_t>(text[at + 1])) ? 2 : 0;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+           c == '-';
 }
 
-bool EqualsIgnoringCase(const std::string& a, const char* b)
+// Keywords are letters, in any case; a word holds no other byte that folds onto a letter.
+bool SameWord(const std::string& word, const char* keyword)
 {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-        if (x != y)
+    size_t at = 0;
+    for (; at < word.size() && keyword[at]; ++at)
+        if ((word[at] | 0x20) != (keyword[at] | 0x20))
             return false;
-    }
-    return i == a.size() && !b[i];
+    return at == word.size() && !keyword[at];
 }
 
-enum class TokenKind { Word, Quoted, Open, Close, Equals, End };
+// A bare word that means something to registrar scripts cannot also be a name.
+bool IsKeyword(const std::string& word)
+{
+    return SameWord(word, "ForceRemove") || SameWord(word, "NoRemove") || SameWord(word, "Delete") ||
+           SameWord(word, "val");
+}
 
-struct Token {
-    TokenKind kind = TokenKind::End;
-    std::string text;
-    int line = 1;
-};
+bool ParseDecimal(const std::string& text, uint32_t& number)
+{
+    uint64_t total = 0;
+    for (char c : text)
+        if (c < '0' || c > '9' || (total = total * 10 + static_cast<uint64_t>(c - '0')) > UINT32_MAX)
+            return false;
+    number = static_cast<uint32_t>(total);
+    return !text.empty();
+}
+
+enum class Token { Word, Quoted, Open, Close, Equals, End };
 
 class ScriptReader {
 public:
-    ScriptReader(const char* text, size_t length, const Replacements& replacements)
-        : text_(text, length), replacements_(replacements) {}
+    ScriptReader(const char* text, size_t length, const std::string& modulePath, Cp936Decoder decode)
+        : text_(text), length_(length), modulePath_(modulePath), decode_(decode) {}
 
     bool ReadScript(RegistryScript& script);
-    const std::string& Error() const { return error_; }
+    std::string error;
 
 private:
+    bool Fail(const char* why);
     bool Next();
-    bool IsBracedName() const;
     bool ReadWord();
     bool ReadQuoted();
-    bool Fail(const std::string& why);
-    bool Expand(const std::string& raw, std::string& expanded);
+    bool Decode(std::string& raw);
     bool ReadName(std::string& name);
     bool ReadValue(RegistryValue& value);
     bool ReadKey(ScriptKey& key, int depth);
-    bool ReadBody(ScriptKey& key, int depth);
+    bool ReadBody(ScriptKey& key, int depth, bool takesValues);
 
-    std::string text_;
-    const Replacements& replacements_;
+    const char* text_;
+    size_t length_;
+    const std::string& modulePath_;
+    Cp936Decoder decode_;
     size_t position_ = 0;
     int line_ = 1;
-    Token token_;
-    std::string error_;
+    Token token_ = Token::End;
+    int tokenLine_ = 1;
+    std::string tokenText_;  // UTF-8
 };
 
-bool ScriptReader::Fail(const std::string& why)
+bool ScriptReader::Fail(const char* why)
 {
-    if (error_.empty())
-        error_ = "line " + std::to_string(token_.line) + ": " + why;
+    error = "line " + std::to_string(tokenLine_) + ": " + why;
     return false;
 }
 
-// Moves to the next token; false with an error on a byte the grammar has no place for.
+// Moves to the next token; false with an error on bytes the grammar has no place for.
 bool ScriptReader::Next()
 {
-    while (position_ < text_.size()) {
-        char c = text_[position_];
-        if (c == '\n')
+    for (; position_ < length_ && IsBlank(text_[position_]); ++position_)
+        if (text_[position_] == '\n')
             ++line_;
-        else if (c != ' ' && c != '\t' && c != '\r')
-            break;
-        ++position_;
-    }
-    token_ = Token{};
-    token_.line = line_;
-    if (position_ == text_.size())
+    tokenLine_ = line_;
+    tokenText_.clear();
+    if (position_ == length_) {
+        token_ = Token::End;
         return true;
-    switch (text_[position_]) {
-    case '{':
-        if (IsBracedName())
-            return ReadWord();
-        token_.kind = TokenKind::Open;
-        ++position_;
-        return true;
-    case '}': token_.kind = TokenKind::Close; ++position_; return true;
-    case '=': token_.kind = TokenKind::Equals; ++position_; return true;
-    case '\'': return ReadQuoted();
-    default: return ReadWord();
     }
+    return text_[position_] == '\'' ? ReadQuoted() : ReadWord();
 }
 
-// A class or library id stands unquoted as a name: "{" directly followed by more of a word.
-bool ScriptReader::IsBracedName() const
-{
-    if (position_ + 1 >= text_.size())
-        return false;
-    char c = text_[position_ + 1];
-    return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '{' && c != '}' && c != '=' && c != '\'';
-}
-
-// A bare name; one that opens with "{" runs to its "}".
 bool ScriptReader::ReadWord()
 {
-    token_.kind = TokenKind::Word;
-    if (text_[position_] == '{') {
-        size_t end = text_.find('}', position_);
-        size_t stop = text_.find_first_of(" \t\r\n{='", position_ + 1);
-        if (end == std::string::npos || (stop != std::string::npos && stop < end))
-            return Fail("'{' of a braced name without its '}'");
-        token_.text = text_.substr(position_, end + 1 - position_);
-        position_ = end + 1;
+    size_t start = position_;
+    while (position_ < length_ && !IsBlank(text_[position_]))
+        ++position_;
+    tokenText_.assign(text_ + start, position_ - start);
+    token_ = tokenText_ == "{" ? Token::Open : tokenText_ == "}" ? Token::Close
+           : tokenText_ == "=" ? Token::Equals : Token::Word;
+    if (token_ != Token::Word)
         return true;
-    }
-    while (position_ < text_.size()) {
-        char c = text_[position_];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '{' || c == '}' || c == '=' || c == '\'')
-            break;
-        if (static_cast<uint8_t>(c) < 0x20)
-            return Fail("control byte in a name");
-        size_t step = CharacterLength(text_, position_);
-        if (step == 0)
-            return Fail("broken double-byte character");
-        token_.text.append(text_, position_, step);
-        position_ += step;
-    }
+    bool isBraced = tokenText_.size() > 2 && tokenText_.front() == '{' && tokenText_.back() == '}';
+    for (size_t at = isBraced ? 1 : 0; at < tokenText_.size() - (isBraced ? 1 : 0); ++at)
+        if (!IsWordByte(tokenText_[at]))
+            return Fail("a name with other characters than letters, digits, '.', '_' and '-' must be quoted");
     return true;
 }
 
+// Quoted text: code page 936 up to "%MODULE%" or the end, then UTF-8. A lead byte always takes
+// the next byte with it, so a trail byte is never read as a quote or a percent sign.
 bool ScriptReader::ReadQuoted()
 {
-    token_.kind = TokenKind::Quoted;
-    ++position_;
-    while (position_ < text_.size()) {
-        char c = text_[position_];
-        if (c == '\'') {
-            if (position_ + 1 < text_.size() && text_[position_ + 1] == '\'') {
-                token_.text += '\'';
-                position_ += 2;
-                continue;
+    token_ = Token::Quoted;
+    std::string raw;
+    for (++position_; position_ < length_;) {
+        const char* at = text_ + position_;
+        size_t left = length_ - position_;
+        if (*at == '\'') {
+            if (left == 1 || at[1] != '\'') {
+                ++position_;
+                return Decode(raw);
             }
-            ++position_;
-            return true;
+            raw += '\'';  // '' is one quote
+            position_ += 2;
+            continue;
         }
-        if (c == '\r' || c == '\n')
-            return Fail("quoted text runs past the end of its line");
-        if (static_cast<uint8_t>(c) < 0x20 && c != '\t')
-            return Fail("control byte in quoted text");
-        size_t step = CharacterLength(text_, position_);
-        if (step == 0)
-            return Fail("broken double-byte character");
-        token_.text.append(text_, position_, step);
-        position_ += step;
+        if (*at == '%') {
+            if (left < ModuleMarkLength || std::memcmp(at, ModuleMark, ModuleMarkLength) != 0)
+                return Fail("'%' other than in %MODULE%");
+            if (!Decode(raw))
+                return false;
+            tokenText_ += modulePath_;
+            position_ += ModuleMarkLength;
+            continue;
+        }
+        if (static_cast<uint8_t>(*at) < 0x20 && *at != '\t')
+            return Fail("a control byte or a line end in quoted text");
+        size_t width = IsCp936LeadByte(*at) ? 2 : 1;
+        if (width > left)
+            return Fail("a double-byte character cut off by the end of the script");
+        raw.append(at, width);
+        position_ += width;
     }
     return Fail("quoted text without its closing quote");
 }
 
-// "%NAME%" becomes its replacement and "%%" one percent sign; the result is not scanned again.
-bool ScriptReader::Expand(const std::string& raw, std::string& expanded)
+bool ScriptReader::Decode(std::string& raw)
 {
-    expanded.clear();
-    for (size_t at = 0; at < raw.size();) {
-        size_t step = CharacterLength(raw, at);
-        if (raw[at] != '%') {
-            expanded.append(raw, at, step);
-            at += step;
-            continue;
-        }
-        size_t end = raw.find('%', at + 1);
-        if (end == std::string::npos)
-            return Fail("'%' without its closing '%'");
-        std::string name = raw.substr(at + 1, end - at - 1);
-        at = end + 1;
-        if (name.empty()) {
-            expanded += '%';
-            continue;
-        }
-        const std::string* replacement = nullptr;
-        for (const auto& entry : replacements_)
-            if (entry.first == name)
-                replacement = &entry.second;
-        if (!replacement)
-            return Fail("no replacement for %" + name + "%");
-        expanded += *replacement;
-    }
+    std::string decoded;
+    if (!raw.empty() && !decode_(raw.data(), raw.size(), decoded))
+        return Fail("quoted text that is no code page 936 text");
+    tokenText_ += decoded;
+    raw.clear();
     return true;
 }
 
 // A key or value name: a word or quoted text, never empty and without a backslash.
 bool ScriptReader::ReadName(std::string& name)
 {
-    if (token_.kind != TokenKind::Word && token_.kind != TokenKind::Quoted)
+    if (token_ != Token::Quoted && (token_ != Token::Word || IsKeyword(tokenText_)))
         return Fail("expected a name");
-    if (!Expand(token_.text, name))
-        return false;
-    if (name.empty())
-        return Fail("empty name");
-    for (size_t at = 0; at < name.size(); at += CharacterLength(name, at))
-        if (name[at] == '\\')
-            return Fail("a name may not hold a backslash: " + name);
+    if (tokenText_.empty() || tokenText_.find('\\') != std::string::npos)
+        return Fail("a name is not empty and holds no backslash");
+    name = tokenText_;
     return Next();
-}
-
-bool ParseNumber(const std::string& text, uint32_t& number)
-{
-    bool isHex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    size_t at = isHex ? 2 : 0;
-    if (at == text.size())
-        return false;
-    uint64_t total = 0;
-    for (; at < text.size(); ++at) {
-        char c = text[at];
-        int digit = c >= '0' && c <= '9' ? c - '0'
-                  : isHex && c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : isHex && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (digit < 0)
-            return false;
-        total = total * (isHex ? 16 : 10) + static_cast<uint64_t>(digit);
-        if (total > UINT32_MAX)
-            return false;
-    }
-    number = static_cast<uint32_t>(total);
-    return true;
 }
 
 // At the type letter after "=": s 'text' or d 'number'.
 bool ScriptReader::ReadValue(RegistryValue& value)
 {
-    if (token_.kind != TokenKind::Word || (token_.text != "s" && token_.text != "d"))
+    if (token_ != Token::Word || (tokenText_ != "s" && tokenText_ != "d"))
         return Fail("expected the value type s or d after '='");
-    value.type = token_.text == "s" ? ValueType::String : ValueType::Number;
+    value.type = tokenText_ == "s" ? ValueType::String : ValueType::Number;
     if (!Next())
         return false;
-    if (token_.kind != TokenKind::Quoted)
+    if (token_ != Token::Quoted)
         return Fail("expected a quoted value");
     if (value.type == ValueType::String)
-        return Expand(token_.text, value.text) && Next();
-    if (!ParseNumber(token_.text, value.number))
-        return Fail("not a 32-bit number: '" + token_.text + "'");
+        value.text = tokenText_;
+    else if (!ParseDecimal(tokenText_, value.number))
+        return Fail("a d value is a decimal 32-bit number");
     return Next();
 }
 
@@ -258,104 +200,81 @@ bool ScriptReader::ReadKey(ScriptKey& key, int depth)
 {
     if (depth > MaximumDepth)
         return Fail("keys nested too deeply");
-    if (token_.kind == TokenKind::Word) {
-        if (EqualsIgnoringCase(token_.text, "ForceRemove"))
-            key.marking = KeyMarking::ForceRemove;
-        else if (EqualsIgnoringCase(token_.text, "NoRemove"))
-            key.marking = KeyMarking::NoRemove;
-        else if (EqualsIgnoringCase(token_.text, "Delete"))
-            return Fail("the marking Delete is not supported");
-        else if (EqualsIgnoringCase(token_.text, "val"))
-            return Fail("a named value belongs inside a key's braces");
-        if (key.marking != KeyMarking::None && !Next())
-            return false;
-    }
-    if (!ReadName(key.name))
+    if (token_ == Token::Word && SameWord(tokenText_, "ForceRemove"))
+        key.marking = KeyMarking::ForceRemove;
+    else if (token_ == Token::Word && SameWord(tokenText_, "NoRemove"))
+        key.marking = KeyMarking::NoRemove;
+    if ((key.marking != KeyMarking::None && !Next()) || !ReadName(key.name))
         return false;
-    if (token_.kind == TokenKind::Equals) {
+    if (token_ == Token::Equals) {
         key.hasDefault = true;
         if (!Next() || !ReadValue(key.defaultValue))
             return false;
     }
-    if (token_.kind != TokenKind::Open)
-        return true;
-    return Next() && ReadBody(key, depth);
+    return token_ != Token::Open || ReadBody(key, depth, true);
 }
 
-// After a key's "{": named values and subkeys up to the matching "}".
-bool ScriptReader::ReadBody(ScriptKey& key, int depth)
+// At a "{": named values (where they may stand) and keys, up to the matching "}".
+bool ScriptReader::ReadBody(ScriptKey& key, int depth, bool takesValues)
 {
-    while (token_.kind != TokenKind::Close) {
-        if (token_.kind == TokenKind::End)
-            return Fail("'{' of key " + key.name + " is never closed");
-        if (token_.kind == TokenKind::Word && EqualsIgnoringCase(token_.text, "val")) {
-            ScriptNamedValue named;
+    if (!Next())
+        return false;
+    while (token_ != Token::Close) {
+        if (token_ == Token::End)
+            return Fail("'{' without its '}'");
+        if (takesValues && token_ == Token::Word && SameWord(tokenText_, "val")) {
+            key.values.emplace_back();
+            ScriptNamedValue& named = key.values.back();
             if (!Next() || !ReadName(named.name))
                 return false;
-            if (token_.kind != TokenKind::Equals)
-                return Fail("expected '=' after the value name " + named.name);
+            if (token_ != Token::Equals)
+                return Fail("expected '=' after the value's name");
             if (!Next() || !ReadValue(named.value))
                 return false;
-            key.values.push_back(std::move(named));
             continue;
         }
-        ScriptKey subkey;
-        if (!ReadKey(subkey, depth + 1))
+        key.subkeys.emplace_back();
+        if (!ReadKey(key.subkeys.back(), depth + 1))
             return false;
-        key.subkeys.push_back(std::move(subkey));
     }
     return Next();
 }
 
 bool ScriptReader::ReadScript(RegistryScript& script)
 {
-    if (text_.find('\0') != std::string::npos)
-        return Fail("NUL byte in the script");
     if (!Next())
         return false;
-    while (token_.kind != TokenKind::End) {
-        ScriptRoot root;
-        if (token_.kind == TokenKind::Word && (EqualsIgnoringCase(token_.text, "HKCR") ||
-                                               EqualsIgnoringCase(token_.text, "HKEY_CLASSES_ROOT")))
-            root.root = RegistryRoot::ClassesRoot;
-        else if (token_.kind == TokenKind::Word && (EqualsIgnoringCase(token_.text, "HKCU") ||
-                                                    EqualsIgnoringCase(token_.text, "HKEY_CURRENT_USER")))
+    while (token_ != Token::End) {
+        script.roots.emplace_back();
+        ScriptRoot& root = script.roots.back();
+        if (token_ == Token::Word && SameWord(tokenText_, "HKCU"))
             root.root = RegistryRoot::CurrentUser;
-        else
-            return Fail("expected HKCR or HKCU, found '" + token_.text + "'");
+        else if (token_ != Token::Word || !SameWord(tokenText_, "HKCR"))
+            return Fail("expected HKCR or HKCU");
         if (!Next())
             return false;
-        if (token_.kind != TokenKind::Open)
+        if (token_ != Token::Open)
             return Fail("expected '{' after the root");
-        if (!Next())
+        ScriptKey body;
+        if (!ReadBody(body, 0, false))
             return false;
-        while (token_.kind != TokenKind::Close) {
-            if (token_.kind == TokenKind::End)
-                return Fail("'{' of the root is never closed");
-            ScriptKey key;
-            if (!ReadKey(key, 1))
-                return false;
-            root.keys.push_back(std::move(key));
-        }
-        if (!Next())
-            return false;
-        script.roots.push_back(std::move(root));
+        root.keys = std::move(body.subkeys);
     }
     return true;
 }
 
 }  // namespace
 
-bool ParseRegistryScript(const char* text, size_t length, const Replacements& replacements,
+bool ParseRegistryScript(const char* text, size_t length, const std::string& modulePath, Cp936Decoder decode,
                          RegistryScript& script, std::string& error)
 {
     script = RegistryScript{};
-    ScriptReader reader(text, length, replacements);
-    if (reader.ReadScript(script)) {
-        error.clear();
-        return true;
+    ScriptReader reader(text, length, modulePath, decode);
+    if (!reader.ReadScript(script)) {
+        script = RegistryScript{};
+        error = reader.error;
+        return false;
     }
-    script = RegistryScript{};
-    error = reader.Error();
-    return false;
+    error.clear();
+    return true;
 }

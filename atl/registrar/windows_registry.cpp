@@ -1,19 +1,25 @@
-// Registry calls for the registrar: ANSI names, so the script's code page 936 bytes arrive as written.
+// Registry calls for the registrar: UTF-16 names and texts, so that any path arrives as it is.
 #include "atl/registrar/windows_registry.h"
 
 #include <windows.h>
+
+#include <climits>
 
 namespace {
 
 HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER; }
 
-// Key names are at most 255 characters, so 510 bytes in a double-byte code page.
-constexpr DWORD KeyNameBytes = 512;
+// Key names are at most 255 characters.
+constexpr DWORD KeyNameLength = 256;
 
 class OpenKey {
 public:
     OpenKey(RegistryRoot root, const std::string& path, REGSAM access)
-        : error_(RegOpenKeyExA(RootKey(root), path.c_str(), 0, access, &key_)) {}
+    {
+        WideText widePath;
+        error_ = Utf8ToWide(path, widePath) ? RegOpenKeyExW(RootKey(root), widePath.data(), 0, access, &key_)
+                                            : ERROR_NO_UNICODE_TRANSLATION;
+    }
     ~OpenKey()
     {
         if (error_ == ERROR_SUCCESS)
@@ -31,10 +37,44 @@ private:
 
 }  // namespace
 
+bool Utf8ToWide(const std::string& utf8, WideText& wide)
+{
+    wide.assign(1, L'\0');
+    if (utf8.empty())
+        return true;
+    if (utf8.size() > INT_MAX / 2)
+        return false;
+    int size = static_cast<int>(utf8.size());
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide.assign(static_cast<size_t>(length) + 1, L'\0');
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length) == length;
+}
+
+bool WideToUtf8(const wchar_t* wide, size_t length, std::string& utf8)
+{
+    utf8.clear();
+    if (length == 0)
+        return true;
+    if (length > INT_MAX / 3)
+        return false;
+    int count = static_cast<int>(length);
+    // An unpaired surrogate has no UTF-8: refused, where the default would write U+FFFD.
+    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, count, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return false;
+    utf8.resize(static_cast<size_t>(size));
+    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, count, &utf8[0], size, nullptr, nullptr) == size;
+}
+
 RegistryError WindowsRegistry::CreateKey(RegistryRoot root, const std::string& path)
 {
+    WideText widePath;
+    if (!Utf8ToWide(path, widePath))
+        return ERROR_NO_UNICODE_TRANSLATION;
     HKEY key = nullptr;
-    LONG error = RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+    LONG error = RegCreateKeyExW(RootKey(root), widePath.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                                  nullptr, &key, nullptr);
     if (error == ERROR_SUCCESS)
         RegCloseKey(key);
@@ -44,26 +84,33 @@ RegistryError WindowsRegistry::CreateKey(RegistryRoot root, const std::string& p
 RegistryError WindowsRegistry::SetValue(RegistryRoot root, const std::string& path, const std::string& name,
                                         const RegistryValue& value)
 {
+    WideText wideName;
+    WideText text;
+    if (!Utf8ToWide(name, wideName) || !Utf8ToWide(value.text, text))
+        return ERROR_NO_UNICODE_TRANSLATION;
     OpenKey key(root, path, KEY_SET_VALUE);
     if (key.Error() != ERROR_SUCCESS)
         return key.Error();
-    const char* valueName = name.empty() ? nullptr : name.c_str();
+    const wchar_t* valueName = name.empty() ? nullptr : wideName.data();
     if (value.type == ValueType::Number) {
         DWORD number = value.number;
-        return RegSetValueExA(key.Handle(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+        return RegSetValueExW(key.Handle(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                               sizeof number);
     }
-    // A string's size counts its terminator.
-    return RegSetValueExA(key.Handle(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text.c_str()),
-                          static_cast<DWORD>(value.text.size() + 1));
+    // A string's size is in bytes and counts its terminator.
+    return RegSetValueExW(key.Handle(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+                          static_cast<DWORD>(text.size() * sizeof(wchar_t)));
 }
 
 RegistryError WindowsRegistry::DeleteValue(RegistryRoot root, const std::string& path, const std::string& name)
 {
+    WideText wideName;
+    if (!Utf8ToWide(name, wideName))
+        return ERROR_NO_UNICODE_TRANSLATION;
     OpenKey key(root, path, KEY_SET_VALUE);
     if (key.Error() != ERROR_SUCCESS)
         return key.Error();
-    return RegDeleteValueA(key.Handle(), name.c_str());
+    return RegDeleteValueW(key.Handle(), wideName.data());
 }
 
 RegistryError WindowsRegistry::ListSubkeys(RegistryRoot root, const std::string& path, std::vector<std::string>& names)
@@ -73,18 +120,23 @@ RegistryError WindowsRegistry::ListSubkeys(RegistryRoot root, const std::string&
     if (key.Error() != ERROR_SUCCESS)
         return key.Error();
     for (DWORD index = 0;; ++index) {
-        char name[KeyNameBytes];
-        DWORD length = KeyNameBytes;
-        LONG error = RegEnumKeyExA(key.Handle(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        wchar_t name[KeyNameLength];
+        DWORD length = KeyNameLength;
+        LONG error = RegEnumKeyExW(key.Handle(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (error == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (error != ERROR_SUCCESS)
             return error;
-        names.emplace_back(name, length);
+        names.emplace_back();
+        if (!WideToUtf8(name, length, names.back()))
+            return ERROR_NO_UNICODE_TRANSLATION;
     }
 }
 
 RegistryError WindowsRegistry::DeleteKey(RegistryRoot root, const std::string& path)
 {
-    return RegDeleteKeyA(RootKey(root), path.c_str());
+    WideText widePath;
+    if (!Utf8ToWide(path, widePath))
+        return ERROR_NO_UNICODE_TRANSLATION;
+    return RegDeleteKeyW(RootKey(root), widePath.data());
 }

@@ -1,6 +1,8 @@
 // The in-memory registry of the registrar's tests.
 #include "memory_registry.h"
 
+#include "resources/code_page_936.h"
+
 #include <algorithm>
 
 namespace {
@@ -16,23 +18,25 @@ std::string ValueText(const RegistryValue& value)
     return value.type == ValueType::String ? "s:" + value.text : "d:" + std::to_string(value.number);
 }
 
-}  // namespace
-
+// A backslash is always a separator: no UTF-8 sequence holds its byte.
 std::vector<std::string> SplitKeyPath(const std::string& path)
 {
     std::vector<std::string> names(1);
-    for (size_t at = 0; at < path.size(); ++at) {
-        unsigned char c = static_cast<unsigned char>(path[at]);
-        if (c >= 0x81 && c <= 0xFE && at + 1 < path.size()) {
-            names.back() += path.substr(at, 2);
-            ++at;
-        } else if (c == '\\') {
+    for (char c : path) {
+        if (c == '\\')
             names.emplace_back();
-        } else {
-            names.back() += path[at];
-        }
+        else
+            names.back() += c;
     }
     return names;
+}
+
+}  // namespace
+
+bool DecodeCp936ForTests(const char* text, size_t length, std::string& utf8)
+{
+    utf8 = Cp936ToUtf8(text, length);
+    return utf8.find("\xEF\xBF\xBD") == std::string::npos;  // U+FFFD: no character of the code page
 }
 
 bool MemoryRegistry::NameLess::operator()(const std::string& a, const std::string& b) const

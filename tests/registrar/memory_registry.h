@@ -1,5 +1,5 @@
-// A registry in memory for the registrar's tests: a log of every change, a failure on demand,
-// and the whole content as sorted lines.
+// A registry in memory for the registrar's tests and fuzzing: a log of every change, a failure on
+// demand, and the whole content as sorted lines; and the project's own code page 936 decoder.
 #pragma once
 
 #include "atl/registrar/registry.h"
@@ -45,6 +45,5 @@ private:
     std::vector<std::string> changes_;
 };
 
-// Key names joined by '\', split at single-byte backslashes only: code page 936 trail bytes
-// include 0x5C.
-std::vector<std::string> SplitKeyPath(const std::string& path);
+// The registrar's decoder off Windows: the project's table, refusing what it cannot decode.
+bool DecodeCp936ForTests(const char* text, size_t length, std::string& utf8);

@@ -16,7 +16,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const char* const ModulePath = "C:\\Program Files\\Orvane\\Orvane.dll";
+// Hangul: the registered path keeps characters that the script's code page has not.
+const char* const ModulePath = "C:\\Program Files\\\uC0AC\uC9C4 \uBCF4\uAE30\\Orvane.dll";
 
 std::string ScriptBytes()
 {
@@ -33,23 +34,20 @@ std::string Braced(const Guid& id)
     return text;
 }
 
-std::string MenuText()
-{
-    char bytes[64];
-    Utf8ToCp936("查看 Exif 信息(&V)", bytes, sizeof bytes);
-    return bytes;
-}
+const char* const MenuText = "查看 Exif 信息(&V)";
 
 RegistrarOutcome RunScript(MemoryRegistry& registry, const std::string& script, RegistrarMode mode)
 {
-    return UpdateRegistryFromScript(script.data(), script.size(), {{"MODULE", ModulePath}}, registry, mode);
+    return UpdateRegistryFromScript(script.data(), script.size(), ModulePath, DecodeCp936ForTests, registry, mode);
 }
 
 TEST(OrvaneScript, BytesAreAsciiWithCrLfAndTheMenuTextInCodePage936)
 {
     std::string script = ScriptBytes();
     ASSERT_FALSE(script.empty()) << ORVANE_REGISTRAR_SCRIPT;
-    std::string menu = "'" + MenuText() + "'";
+    char menuBytes[64];
+    Utf8ToCp936(MenuText, menuBytes, sizeof menuBytes);
+    std::string menu = "'" + std::string(menuBytes) + "'";
     ASSERT_EQ(menu.size(), 20u);  // four Chinese characters of two bytes each, quoted
     size_t at = script.find(menu);
     ASSERT_NE(at, std::string::npos);
@@ -64,7 +62,7 @@ TEST(OrvaneScript, BytesAreAsciiWithCrLfAndTheMenuTextInCodePage936)
 }
 
 const std::string ClassKey = "HKCR\\CLSID\\" + Braced(ClassIdView);
-const std::string MenuKey = "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\" + MenuText();
+const std::string MenuKey = "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\" + std::string(MenuText);
 
 TEST(OrvaneScript, RegistersTheClassTheProgIdsAndTheMenuEntry)
 {
@@ -118,38 +116,25 @@ TEST(OrvaneScript, RegistersTheClassTheProgIdsAndTheMenuEntry)
 TEST(OrvaneScript, UnregisteringLeavesTheSharedKeysAndOtherProgramsEntries)
 {
     const std::string script = ScriptBytes();
-    MemoryRegistry registry;
-    const std::string otherClass = "CLSID\\{00000000-1111-2222-3333-444444444444}";
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::ClassesRoot, otherClass), RegistryOk);
-    ASSERT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, "Software\\Microsoft\\Internet Explorer\\MenuExt\\Other"),
-              RegistryOk);
-    ASSERT_EQ(RunScript(registry, script, RegistrarMode::Register).kind, RegistrarOutcome::Kind::Done);
-    ASSERT_EQ(RunScript(registry, script, RegistrarMode::Unregister).kind, RegistrarOutcome::Kind::Done);
-    EXPECT_EQ(registry.Content(), (Lines{
-                                      "HKCR\\CLSID",
-                                      "HKCR\\" + otherClass,
-                                      "HKCU\\Software",
-                                      "HKCU\\Software\\Microsoft",
-                                      "HKCU\\Software\\Microsoft\\Internet Explorer",
-                                      "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt",
-                                      "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\Other",
-                                  }));
-}
-
-TEST(OrvaneScript, UnregisteringAloneKeepsTheNoRemoveKeys)
-{
-    const std::string script = ScriptBytes();
-    MemoryRegistry registry;
-    ASSERT_EQ(RunScript(registry, script, RegistrarMode::Register).kind, RegistrarOutcome::Kind::Done);
-    ASSERT_EQ(RunScript(registry, script, RegistrarMode::Unregister).kind, RegistrarOutcome::Kind::Done);
-    // Microsoft is unmarked, but Internet Explorer below it is kept, so it stays too.
-    EXPECT_EQ(registry.Content(), (Lines{
-                                      "HKCR\\CLSID",
-                                      "HKCU\\Software",
-                                      "HKCU\\Software\\Microsoft",
-                                      "HKCU\\Software\\Microsoft\\Internet Explorer",
-                                      "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt",
-                                  }));
+    const Lines shared = {"HKCR\\CLSID", "HKCU\\Software", "HKCU\\Software\\Microsoft",
+                          "HKCU\\Software\\Microsoft\\Internet Explorer",
+                          "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt"};
+    const Lines others = {"HKCR\\CLSID\\{00000000-1111-2222-3333-444444444444}",
+                          "HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\Other"};
+    // Alone, Microsoft stays too: it is unmarked, but Internet Explorer below it is kept.
+    for (bool withOthers : {false, true}) {
+        MemoryRegistry registry;
+        Lines expected = shared;
+        for (const std::string& key : withOthers ? others : Lines{}) {
+            ASSERT_EQ(registry.CreateKey(key[3] == 'R' ? RegistryRoot::ClassesRoot : RegistryRoot::CurrentUser,
+                                         key.substr(5)), RegistryOk);
+            expected.push_back(key);
+        }
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(RunScript(registry, script, RegistrarMode::Register).kind, RegistrarOutcome::Kind::Done);
+        ASSERT_EQ(RunScript(registry, script, RegistrarMode::Unregister).kind, RegistrarOutcome::Kind::Done);
+        EXPECT_EQ(registry.Content(), expected) << (withOthers ? "beside other programs" : "alone");
+    }
 }
 
 }  // namespace

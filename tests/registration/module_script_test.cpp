@@ -5,7 +5,28 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
+
+namespace {
+
+// The n-th allocation from now on throws std::bad_alloc; 0: none does.
+int failingAllocation = 0;
+
+}  // namespace
+
+void* operator new(size_t size)
+{
+    if (failingAllocation > 0 && --failingAllocation == 0)
+        throw std::bad_alloc();
+    if (void* block = std::malloc(size ? size : 1))
+        return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -16,18 +37,42 @@ std::string OwnPath()
     return path;
 }
 
+HRESULT RunScript(bool doRegister)
+{
+    return UpdateRegistryFromModuleScript(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(101), doRegister);
+}
+
 TEST(ModuleScript, RegistersTwiceAndUnregistersBesideOtherPrograms)
 {
-    HINSTANCE self = GetModuleHandleA(nullptr);
     CheckRegistrationRound(
-        OwnPath(), [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEW(101), true, nullptr) == S_OK; },
-        [&] { return UpdateRegistryFromModuleScript(self, MAKEINTRESOURCEW(101), false, nullptr) == S_OK; });
+        OwnPath(), [] { return RunScript(true) == S_OK; }, [] { return RunScript(false) == S_OK; });
 }
 
 TEST(ModuleScript, AMissingScriptResourceFails)
 {
-    HRESULT result = UpdateRegistryFromModuleScript(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(999), true, nullptr);
+    HRESULT result = UpdateRegistryFromModuleScript(GetModuleHandleA(nullptr), MAKEINTRESOURCEW(999), true);
     EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
+}
+
+// The exports answer for the registrar: a failed allocation anywhere in it becomes E_OUTOFMEMORY.
+TEST(ModuleScript, EachFailedAllocationAnswersOutOfMemory)
+{
+    for (bool doRegister : {true, false}) {
+        int failing = 1;
+        for (;; ++failing) {
+            failingAllocation = failing;
+            HRESULT result = RunScript(doRegister);
+            bool reached = failingAllocation == 0;
+            failingAllocation = 0;
+            if (!reached) {
+                EXPECT_EQ(result, S_OK);
+                break;
+            }
+            EXPECT_EQ(result, E_OUTOFMEMORY) << "allocation " << failing << ", registering " << doRegister;
+            ASSERT_LT(failing, 5000);
+        }
+        EXPECT_GT(failing, 10) << "registering " << doRegister;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@ unreadable pictures come back as the message texts in Err.Description; a good sa
 the dialog, which dialog_closer reads and closes.
 page: the menu page's own script, taken from the module's resource, runs after a prelude that
 stands in for the browser (external.menuArguments, elementFromPoint, alert).
+folder: the module installed in a folder whose name code page 936 cannot write; the registered
+paths must still name the real file, and a script client must still reach it.
 
 The scripts record what they see in a UTF-16 file: Wine 8's cscript overruns a buffer when it
 echoes a long double-byte text to the console, and its VBScript has no AscW.
@@ -13,6 +15,7 @@ echoes a long double-byte text to the console, and its VBScript has no AscW.
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -41,6 +44,16 @@ Else
 End If
 Set view = Nothing
 '''
+
+# The registered paths, read back as Unicode.
+READ_BACK = '''
+Set shell = CreateObject("WScript.Shell")
+Record shell.RegRead("HKCR\\CLSID\\" & shell.RegRead("HKCR\\Orvane.View\\CLSID\\") & "\\InprocServer32\\")
+Record shell.RegRead("HKCU\\Software\\Microsoft\\Internet Explorer\\MenuExt\\\u67E5\u770B Exif \u4FE1\u606F(&V)\\")
+'''
+
+# Hangul: none of its characters has a code in code page 936.
+FOREIGN_FOLDER = "\uC0AC\uC9C4 \uBCF4\uAE30"
 
 # The browser's side of the menu page: what external.menuArguments gives, and alert.
 # (Wine's VBScript takes one member per Public line.)
@@ -130,7 +143,8 @@ def run_vbs(work, name, text, *arguments):
     if os.path.exists(log):
         os.remove(log)
     path = os.path.join(work, name)
-    with open(path, "w", newline="\r\n") as script:
+    # cscript reads a script in the ANSI code page, 936 here.
+    with open(path, "w", encoding="gbk", newline="\r\n") as script:
         script.write(RECORD % windows_path(log) + text)
     wine("cscript.exe", "//nologo", windows_path(path), *arguments)
     if not os.path.exists(log):
@@ -220,6 +234,19 @@ def page(args, work):
     check(output == ["point 120 45", "alert " + created], "an unregistered class: the page alerts the creation error, got %s" % output)
 
 
+def folder(args, work):
+    installed = os.path.join(work, FOREIGN_FOLDER, "Orvane.dll")
+    os.makedirs(os.path.dirname(installed))
+    shutil.copyfile(args.module, installed)
+    check(regsvr32(installed) == 0, "regsvr32 registers the module in a Hangul folder")
+    output = run_vbs(work, "read.vbs", READ_BACK)
+    expected = [windows_path(installed), "res://%s/ORVANE.HTML" % windows_path(installed)]
+    check(output == expected, "InprocServer32 and the menu page's address name the real file, got %s" % output)
+    picture = address(os.path.join(args.samples, "jfif_then_exif.jpg"))
+    output = run_vbs(work, "client.vbs", CLIENT, picture)
+    check(output == ["error " + message(args.strings, 303)], "a client reaches the module: message 303, got %s" % output)
+
+
 def show(args, work):
     """For the screenshots: the whole path on one sample, with nobody to close the dialog."""
     script = menu_script(args, work)
@@ -233,12 +260,12 @@ def show(args, work):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("mode", choices=["client", "page", "show"])
+    parser.add_argument("mode", choices=["client", "page", "folder", "show"])
     for option in ("module", "closer", "extractor", "samples", "strings", "expected"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as work:
-        {"client": client, "page": page, "show": show}[args.mode](args, work)
+        {"client": client, "page": page, "folder": folder, "show": show}[args.mode](args, work)
     print("%d failures" % len(failures))
     return 1 if failures else 0
 
