@@ -1,8 +1,6 @@
 // The module state: class table, lock count, the type information kept for late binding.
 #include "atl/atl_module.h"
 
-#include <new>
-
 namespace {
 
 struct AtlModule {
@@ -96,15 +94,4 @@ HRESULT AtlInternalQueryInterface(void* object, const AtlInterfaceEntry* entries
         }
     }
     return E_NOINTERFACE;
-}
-
-HRESULT CurrentExceptionResult() noexcept
-{
-    try {
-        throw;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
 }

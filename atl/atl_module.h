@@ -1,5 +1,5 @@
 // The module state and the COM runtime operations the module relies on: class table, lock
-// count, the type information for late binding, interface tables, and no exception across COM.
+// count, the type information for late binding, interface tables.
 #pragma once
 
 #include <windows.h>
@@ -47,28 +47,3 @@ struct AtlInterfaceEntry {
 
 // The table walk behind QueryInterface: a referenced pointer, or E_NOINTERFACE.
 HRESULT AtlInternalQueryInterface(void* object, const AtlInterfaceEntry* entries, REFIID iid, void** result);
-
-// The exception being handled as a result: no memory gives E_OUTOFMEMORY, anything else
-// E_UNEXPECTED. Only for use inside a catch block.
-HRESULT CurrentExceptionResult() noexcept;
-
-// Runs work, whose HRESULT it answers; an exception leaving work ends there instead, as
-// CurrentExceptionResult says, after whenThrown (which must not throw) has run. Every export
-// and COM method that runs more than a counter answers through this: a host process must never
-// be ended by a C++ exception of ours.
-template <typename Work, typename Handler>
-HRESULT CatchAsHresult(Work&& work, Handler&& whenThrown) noexcept
-{
-    try {
-        return work();
-    } catch (...) {
-        whenThrown();
-        return CurrentExceptionResult();
-    }
-}
-
-template <typename Work>
-HRESULT CatchAsHresult(Work&& work) noexcept
-{
-    return CatchAsHresult(work, [] {});
-}

@@ -3,50 +3,37 @@
 
 namespace {
 
-struct WindowStateOwner {
-    AtlWindowState state;
-    WindowStateOwner() : state()
-    {
-        InitializeCriticalSection(&state.lock);
-        state.head = nullptr;
-    }
-    ~WindowStateOwner() { DeleteCriticalSection(&state.lock); }
-    WindowStateOwner(const WindowStateOwner&) = delete;
-    WindowStateOwner& operator=(const WindowStateOwner&) = delete;
-};
+// Records of all threads, newest first. Both are constant-initialised, so the records are
+// usable before any constructor has run and need nothing at unload.
+SRWLOCK recordsLock = SRWLOCK_INIT;
+AtlCreateWndData* records = nullptr;
 
 }  // namespace
 
-AtlWindowState& ModuleWindowState()
-{
-    static WindowStateOwner owner;
-    return owner.state;
-}
-
-void AtlModuleAddCreateWndData(AtlWindowState* state, AtlCreateWndData* data, void* object)
+void AtlModuleAddCreateWndData(AtlCreateWndData* data, void* object)
 {
     data->object = object;
     data->threadId = GetCurrentThreadId();
-    EnterCriticalSection(&state->lock);
-    data->next = state->head;
-    state->head = data;
-    LeaveCriticalSection(&state->lock);
+    AcquireSRWLockExclusive(&recordsLock);
+    data->next = records;
+    records = data;
+    ReleaseSRWLockExclusive(&recordsLock);
 }
 
-void* AtlModuleExtractCreateWndData(AtlWindowState* state)
+void* AtlModuleExtractCreateWndData()
 {
     const DWORD threadId = GetCurrentThreadId();
     void* object = nullptr;
-    EnterCriticalSection(&state->lock);
+    AcquireSRWLockExclusive(&recordsLock);
     // Newest first: a dialog opened from another dialog's handler finds its own record.
-    for (AtlCreateWndData** link = &state->head; *link; link = &(*link)->next) {
+    for (AtlCreateWndData** link = &records; *link; link = &(*link)->next) {
         if ((*link)->threadId == threadId) {
             object = (*link)->object;
             *link = (*link)->next;
             break;
         }
     }
-    LeaveCriticalSection(&state->lock);
+    ReleaseSRWLockExclusive(&recordsLock);
     return object;
 }
 

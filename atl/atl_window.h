@@ -10,20 +10,11 @@ struct AtlCreateWndData {
     AtlCreateWndData* next;
 };
 
-// Records of all threads, newest first; the lock makes adding and extracting thread-safe.
-struct AtlWindowState {
-    CRITICAL_SECTION lock;
-    AtlCreateWndData* head;
-};
-
-// The module's one state, initialised at its first use and deleted when the module unloads.
-AtlWindowState& ModuleWindowState();
-
 // Registers object for the calling thread; data must live until the object is extracted.
-void AtlModuleAddCreateWndData(AtlWindowState* state, AtlCreateWndData* data, void* object);
+void AtlModuleAddCreateWndData(AtlCreateWndData* data, void* object);
 
-// The object that the calling thread registered last, removed from the state; null if none.
-void* AtlModuleExtractCreateWndData(AtlWindowState* state);
+// The object that the calling thread registered last, removed from the records; null if none.
+void* AtlModuleExtractCreateWndData();
 
 // Runs a modal dialog from a template of instance; returns its end code, or -1 when the
 // dialog could not be made. The templates hold no hosted controls, so no host is set up.

@@ -28,7 +28,7 @@ HRESULT AtlClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** resu
     // An aggregate can only be given the inner object's own IUnknown.
     if (outer && !IsEqualIID(iid, IID_IUnknown))
         return CLASS_E_NOAGGREGATION;
-    return CatchAsHresult([&] { return createInstance(outer, iid, result); });
+    return createInstance(outer, iid, result);
 }
 
 HRESULT AtlClassFactory::LockServer(BOOL lock)

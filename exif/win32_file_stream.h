@@ -27,9 +27,9 @@ void CloseWin32File(const Win32FileFunctions& functions, Handle file);
 
 // The FileCalls over the table `functions` names; the product's are Win32FileCalls<>().
 template <const Win32FileFunctions& functions = SystemWin32FileFunctions>
-const FileCalls& Win32FileCalls()
+constexpr FileCalls Win32FileCalls()
 {
-    static const FileCalls calls = {
+    return {
         [](const char* path) { return OpenWin32File(functions, path); },
         [](Handle file, void* destination, uint32_t size, uint32_t* delivered) {
             return ReadWin32File(functions, file, destination, size, delivered);
@@ -37,5 +37,4 @@ const FileCalls& Win32FileCalls()
         [](Handle file, int32_t distance, SeekOrigin origin) { return MoveInWin32File(functions, file, distance, origin); },
         [](Handle file) { CloseWin32File(functions, file); },
     };
-    return calls;
 }

@@ -33,9 +33,9 @@ void CloseInternetHandle(const WinInetFunctions& functions, Handle handle);
 
 // The InternetCalls over the table `functions` names; the product's are WinInetInternetCalls<>().
 template <const WinInetFunctions& functions = SystemWinInetFunctions>
-const InternetCalls& WinInetInternetCalls()
+constexpr InternetCalls WinInetInternetCalls()
 {
-    static const InternetCalls calls = {
+    return {
         [](const char* agent, uint32_t flags) { return OpenInternetSession(functions, agent, flags); },
         [](Handle session, const char* url) { return OpenInternetUrl(functions, session, url); },
         [](Handle url, void* destination, uint32_t size, uint32_t* delivered) {
@@ -44,5 +44,4 @@ const InternetCalls& WinInetInternetCalls()
         [](Handle url, int32_t distance, SeekOrigin origin) { return MoveInUrl(functions, url, distance, origin); },
         [](Handle handle) { CloseInternetHandle(functions, handle); },
     };
-    return calls;
 }

@@ -17,14 +17,11 @@ const AtlObjectMapEntry ClassTable[] = {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
-    CatchAsHresult([&] {
-        if (reason == DLL_PROCESS_ATTACH) {
-            AtlModuleInit(ClassTable, sizeof ClassTable / sizeof ClassTable[0], instance, LIBID_ORVANELib);
-            DisableThreadLibraryCalls(instance);
-        } else if (reason == DLL_PROCESS_DETACH) {
-            AtlModuleTerm();
-        }
-        return S_OK;
-    });
+    if (reason == DLL_PROCESS_ATTACH) {
+        AtlModuleInit(ClassTable, sizeof ClassTable / sizeof ClassTable[0], instance, LIBID_ORVANELib);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        AtlModuleTerm();
+    }
     return TRUE;  // the load never fails
 }

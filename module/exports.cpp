@@ -2,7 +2,6 @@
 #include "atl/atl_module.h"
 #include "atl/atl_registration.h"
 
-// Only reads a count: the one export with nothing in it that could throw.
 STDAPI DllCanUnloadNow()
 {
     return AtlModuleLockCount() == 0 ? S_OK : S_FALSE;
@@ -10,15 +9,15 @@ STDAPI DllCanUnloadNow()
 
 STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* result)
 {
-    return CatchAsHresult([&] { return AtlModuleGetClassObject(classId, iid, result); });
+    return AtlModuleGetClassObject(classId, iid, result);
 }
 
 STDAPI DllRegisterServer()
 {
-    return CatchAsHresult([] { return AtlModuleRegisterServer(); });
+    return AtlModuleRegisterServer();
 }
 
 STDAPI DllUnregisterServer()
 {
-    return CatchAsHresult([] { return AtlModuleUnregisterServerEx(); });
+    return AtlModuleUnregisterServerEx();
 }

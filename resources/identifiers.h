@@ -24,12 +24,15 @@ namespace identifier_text {
 #define ORVANE_GUID_TEXT(id) ORVANE_GUID_TEXT_OF(id)
 #define ORVANE_GUID_TEXT_OF(id) #id
 
+// Not constexpr: a constant evaluation that reaches it fails the build.
+inline uint32_t RefusedAtCompileTime(const char* /*why*/) { return 0; }
+
 constexpr uint32_t HexDigit(char digit)
 {
     return digit >= '0' && digit <= '9'   ? uint32_t(digit - '0')
            : digit >= 'A' && digit <= 'F' ? uint32_t(digit - 'A' + 10)
            : digit >= 'a' && digit <= 'f' ? uint32_t(digit - 'a' + 10)
-                                          : throw "not a hexadecimal digit";  // fails the build
+                                          : RefusedAtCompileTime("not a hexadecimal digit");
 }
 
 constexpr uint32_t HexField(const char* text, int first, int count)
@@ -44,7 +47,7 @@ constexpr uint32_t HexField(const char* text, int first, int count)
 constexpr Guid Parse(const char (&text)[37])
 {
     if (text[8] != '-' || text[13] != '-' || text[18] != '-' || text[23] != '-')
-        throw "not a GUID";  // fails the build
+        RefusedAtCompileTime("not a GUID");
     Guid id{HexField(text, 0, 8), uint16_t(HexField(text, 9, 4)), uint16_t(HexField(text, 14, 4)), {}};
     for (int i = 0; i < 2; ++i)
         id.data4[i] = uint8_t(HexField(text, 19 + 2 * i, 2));

@@ -7,18 +7,18 @@ INT_PTR DialogWindow::RunModal(HINSTANCE instance, WORD templateId, HWND owner)
 {
     AtlCreateWndData data;
     window = nullptr;
-    AtlModuleAddCreateWndData(&ModuleWindowState(), &data, this);
+    AtlModuleAddCreateWndData(&data, this);
     const INT_PTR code = AtlAxDialogBoxA(instance, MAKEINTRESOURCEA(templateId), owner, StartDialogProc, 0);
     // A dialog that never got its first message (no template, no window) would leave a record
     // pointing into this frame behind; take it back while it is still the thread's newest.
     if (!window)
-        AtlModuleExtractCreateWndData(&ModuleWindowState());
+        AtlModuleExtractCreateWndData();
     return code;
 }
 
 INT_PTR CALLBACK DialogWindow::StartDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* object = static_cast<DialogWindow*>(AtlModuleExtractCreateWndData(&ModuleWindowState()));
+    auto* object = static_cast<DialogWindow*>(AtlModuleExtractCreateWndData());
     if (!object)
         return FALSE;
     object->window = dialog;
@@ -31,15 +31,7 @@ INT_PTR CALLBACK DialogWindow::DialogProc(HWND dialog, UINT message, WPARAM wPar
 {
     auto* object = reinterpret_cast<DialogWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
     LRESULT result = 0;
-    bool isHandled = false;
-    // No C++ exception may unwind through the system's dialog code into the host's message
-    // loop: a message that throws gets the standard handling instead.
-    try {
-        isHandled = object && object->HandleMessage(message, wParam, lParam, result);
-    } catch (...) {
-        return FALSE;
-    }
-    if (!isHandled)
+    if (!object || !object->HandleMessage(message, wParam, lParam, result))
         return FALSE;
     switch (message) {
     // These answer through the procedure's return value; every other message through

@@ -14,7 +14,9 @@
 const Platform& DefaultPlatform()
 {
 #ifdef _WIN32
-    static const Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText, SetThreadErrorText};
+    // Constant-initialised, so that no first-use guard (and no thread library) comes with it.
+    static constexpr Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText,
+                                          SetThreadErrorText};
 #else
     static const Platform platform = {PosixFileCalls(), CurlInternetCalls(), LoadModuleText, SetThreadErrorText};
 #endif

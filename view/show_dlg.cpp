@@ -7,11 +7,6 @@
 
 HRESULT View::ShowDlg(BSTR srcURL)
 {
-    return CatchAsHresult([&] { return ShowPicture(srcURL); }, [&] { ReportCannotShow(E_FAIL); });
-}
-
-HRESULT View::ShowPicture(BSTR srcURL)
-{
     AnsiText address;  // a null srcURL gives no text at all
     HRESULT copied = WideToAnsi(srcURL, SysStringLen(srcURL), address);
     if (FAILED(copied))

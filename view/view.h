@@ -54,7 +54,6 @@ private:
     ULONG OwnAddRef();
     ULONG OwnRelease();
 
-    HRESULT ShowPicture(BSTR srcURL);
     // Puts the picture's slots and address in the properties dialog and runs it modally;
     // false when the dialog could not be made.
     bool ShowProperties(const char* address);

@@ -21,15 +21,13 @@ HRESULT View::GetTypeInfo(UINT index, LCID locale, ITypeInfo** info)
     *info = nullptr;
     if (index != 0)
         return DISP_E_BADINDEX;
-    return CatchAsHresult([&] {
-        ITypeInfo* found = nullptr;
-        HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &found);
-        if (FAILED(loaded))
-            return loaded;
-        found->AddRef();
-        *info = found;
-        return S_OK;
-    });
+    ITypeInfo* found = nullptr;
+    HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &found);
+    if (FAILED(loaded))
+        return loaded;
+    found->AddRef();
+    *info = found;
+    return S_OK;
 }
 
 // Names and calls are those of IView alone: an interface id other than IID_NULL is refused.
@@ -37,11 +35,9 @@ HRESULT View::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT nameCount, LCID lo
 {
     if (!IsEqualIID(iid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
-    return CatchAsHresult([&] {
-        ITypeInfo* info = nullptr;
-        HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &info);
-        return FAILED(loaded) ? loaded : info->GetIDsOfNames(names, nameCount, ids);
-    });
+    ITypeInfo* info = nullptr;
+    HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &info);
+    return FAILED(loaded) ? loaded : info->GetIDsOfNames(names, nameCount, ids);
 }
 
 HRESULT View::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPARAMS* parameters, VARIANT* outcome,
@@ -49,12 +45,10 @@ HRESULT View::Invoke(DISPID member, REFIID iid, LCID locale, WORD flags, DISPPAR
 {
     if (!IsEqualIID(iid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
-    return CatchAsHresult([&] {
-        ITypeInfo* info = nullptr;
-        HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &info);
-        if (FAILED(loaded))
-            return loaded;
-        // The type information calls IView's own slots on this object.
-        return info->Invoke(static_cast<IView*>(this), member, flags, parameters, outcome, exception, argumentError);
-    });
+    ITypeInfo* info = nullptr;
+    HRESULT loaded = AtlModuleGetTypeInfo(IID_IView, locale, &info);
+    if (FAILED(loaded))
+        return loaded;
+    // The type information calls IView's own slots on this object.
+    return info->Invoke(static_cast<IView*>(this), member, flags, parameters, outcome, exception, argumentError);
 }

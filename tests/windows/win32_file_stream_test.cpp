@@ -28,7 +28,7 @@ protected:
     }
 
     TemporaryFile file{CountingBytes(50)};
-    const FileCalls& calls = Win32FileCalls();
+    const FileCalls calls = Win32FileCalls();
 };
 
 TEST_F(Win32FileBackEnd, OpensAnExistingFileForReading)

@@ -58,7 +58,7 @@ protected:
     }
 
     LoopbackHttpServer server{SmallJpeg};
-    const InternetCalls& calls = WinInetInternetCalls();
+    const InternetCalls calls = WinInetInternetCalls();
 };
 
 TEST_F(WinInetLoopback, OnlineSessionReadsThePicture)
@@ -238,7 +238,7 @@ const char* const Address = "http://example.test/photo.jpg";
 const std::string OfflineSession = "InternetOpenA(Orvane, 0, null, null, 0x01000000)";
 const std::string OnlineSession = "InternetOpenA(Orvane, 0, null, null, 0x00000000)";
 
-const InternetCalls& RecordedCalls() { return WinInetInternetCalls<WinInetRecorder::functions>(); }
+constexpr InternetCalls RecordedCalls() { return WinInetInternetCalls<WinInetRecorder::functions>(); }
 
 // The Windows platform with the remote back end over the recorder.
 const Platform& RecordedPlatform()

@@ -17,24 +17,23 @@ namespace {
 
 TEST(DialogRunner, RecordsAreFoundByThreadNewestFirst)
 {
-    AtlWindowState& state = ModuleWindowState();
     AtlCreateWndData first, second, other;
     int firstObject = 0, secondObject = 0, otherObject = 0;
     HANDLE added = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE extracted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     void* foundByOther = nullptr;
     std::thread otherThread([&] {
-        AtlModuleAddCreateWndData(&state, &other, &otherObject);
+        AtlModuleAddCreateWndData(&other, &otherObject);
         SetEvent(added);
         WaitForSingleObject(extracted, 5000);
-        foundByOther = AtlModuleExtractCreateWndData(&state);
+        foundByOther = AtlModuleExtractCreateWndData();
     });
-    AtlModuleAddCreateWndData(&state, &first, &firstObject);
+    AtlModuleAddCreateWndData(&first, &firstObject);
     WaitForSingleObject(added, 5000);
-    AtlModuleAddCreateWndData(&state, &second, &secondObject);
-    EXPECT_EQ(AtlModuleExtractCreateWndData(&state), &secondObject);
-    EXPECT_EQ(AtlModuleExtractCreateWndData(&state), &firstObject);
-    EXPECT_EQ(AtlModuleExtractCreateWndData(&state), nullptr);  // the other thread's stays
+    AtlModuleAddCreateWndData(&second, &secondObject);
+    EXPECT_EQ(AtlModuleExtractCreateWndData(), &secondObject);
+    EXPECT_EQ(AtlModuleExtractCreateWndData(), &firstObject);
+    EXPECT_EQ(AtlModuleExtractCreateWndData(), nullptr);  // the other thread's stays
     SetEvent(extracted);
     otherThread.join();
     EXPECT_EQ(foundByOther, &otherObject);
@@ -47,37 +46,7 @@ TEST(DialogRunner, DialogThatCannotBeMadeLeavesNoRecordBehind)
     PropertiesDialog dialog;
     dialog.moduleInstance = GetModuleHandleA("kernel32.dll");  // holds no template 102
     EXPECT_EQ(dialog.DoModal(nullptr), -1);
-    EXPECT_EQ(AtlModuleExtractCreateWndData(&ModuleWindowState()), nullptr);
-}
-
-// Throws out of its message handler, as a handler that runs out of memory would.
-class ThrowingDialog : public DialogWindow {
-public:
-    UINT throwingMessage = 0;
-    INT_PTR DoModal() { return RunModal(GetModuleHandleA(nullptr), IDD_ABOUT, nullptr); }
-
-private:
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) override
-    {
-        if (message == throwingMessage)
-            throw std::bad_alloc();
-        return message == WM_COMMAND && LOWORD(wParam) == IDOK && EndDialog(window, IDOK);
-    }
-};
-
-// The exception stops at the dialog procedure: the host's process goes on, the dialog answers.
-TEST(DialogRunner, AnExceptionNeverLeavesTheDialogProcedure)
-{
-    for (UINT message : {WM_INITDIALOG, WM_USER}) {
-        ThrowingDialog dialog;
-        dialog.throwingMessage = message;
-        const INT_PTR code = RunDriven([&] { return dialog.DoModal(); }, [&](DWORD thread) {
-            HWND window = WaitForWindow([&] { return FindThreadWindow(thread, "#32770"); });
-            SendMessageA(window, WM_USER, 0, 0);
-            PostMessageA(window, WM_COMMAND, IDOK, 0);
-        });
-        EXPECT_EQ(code, IDOK) << message;
-    }
+    EXPECT_EQ(AtlModuleExtractCreateWndData(), nullptr);
 }
 
 // One opening with a right-click on its first row; true when the menu showed and went away.
