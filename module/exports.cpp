@@ -1,6 +1,7 @@
-// The four exports through which COM and the registration tools reach the module.
+// The exports through which COM and the registration tools reach the module.
 #include "atl/atl_module.h"
 #include "atl/atl_registration.h"
+#include "module/explorer_verb.h"
 
 STDAPI DllCanUnloadNow()
 {
@@ -19,5 +20,8 @@ STDAPI DllRegisterServer()
 
 STDAPI DllUnregisterServer()
 {
-    return AtlModuleUnregisterServerEx();
+    // Plain regsvr32 /u takes back the Explorer verb too, where it still points at this module.
+    const HRESULT verbRemoved = RemoveExplorerVerb();
+    const HRESULT unregistered = AtlModuleUnregisterServerEx();
+    return FAILED(unregistered) ? unregistered : verbRemoved;
 }

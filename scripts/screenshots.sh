@@ -51,3 +51,28 @@ shoot_whole_path() {
     echo "screenshots: docs/menu_page_path.png"
 }
 shoot_whole_path
+
+# The Explorer verb: installed by regsvr32 /n /i:explorer in a prefix of its own, its command line
+# read back from the registry and run on the sample, as Explorer would for "查看 Exif 信息(&V)".
+shoot_explorer_verb() {
+    local prefix=$PWD/$build/wineprefix-explorer
+    rm -rf "$prefix"
+    WINEPREFIX=$prefix ORVANE_WINE=$loader sh tests/windows/prepare_wine_prefix.sh
+    WINEPREFIX=$prefix "$loader" regsvr32.exe /s /n /i:explorer "Z:$PWD/$build/module/Orvane.dll"
+    local command
+    command=$(WINEPREFIX=$prefix "$loader" reg query \
+        'HKCU\Software\Classes\SystemFileAssociations\.jpg\shell\Orvane.ShowExif\command' /ve |
+        tr -d '\r' | LC_ALL=C sed -n 's/.*REG_SZ *//p')  # the value's name is in code page 936
+    command=${command//%1/Z:$(realpath "$sample" | tr / '\\')}
+    WINEPREFIX=$prefix wineserver --wait  # a server started without a display would keep none
+    # Each quoted part of the command becomes one argument of the loader.
+    xvfb-run -a -s "-screen 0 800x640x24" env WINEPREFIX="$prefix" sh -c '
+        eval "$1 $2" &
+        sleep 15
+        import -window root "$3"
+        wineserver -k || true
+        wait' shoot "$loader" "$command" docs/explorer_verb.png
+    convert docs/explorer_verb.png -trim +repage docs/explorer_verb.png
+    echo "screenshots: docs/explorer_verb.png"
+}
+shoot_explorer_verb

@@ -1,0 +1,205 @@
+// The rundll32 entry points of the Explorer verb: a client of the module's own View, as the menu
+// page is, so that the reader, the dialog and every message are those of ShowDlg.
+#include <windows.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "resources/text_ids.h"
+#include "ui/resource_ids.h"
+#include "view/orvane.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+HMODULE ThisModule()
+{
+    return reinterpret_cast<HMODULE>(&__ImageBase);
+}
+
+// Always zero-terminated. Not std::wstring: its library code would add a sixth to the module.
+using WideText = std::vector<wchar_t>;
+
+// The rest of rundll32's command line: the verb's "%1", still in its quotes.
+WideText PathOfCommandLine(const wchar_t* commandLine)
+{
+    const wchar_t* start = commandLine + wcsspn(commandLine, L" \t");
+    const wchar_t* end = nullptr;
+    if (*start == L'"') {
+        ++start;
+        end = wcschr(start, L'"');
+    }
+    if (!end) {
+        end = start + wcslen(start);
+        while (end > start && (end[-1] == L' ' || end[-1] == L'\t'))
+            --end;
+    }
+    WideText path(start, end);
+    path.push_back(L'\0');
+    return path;
+}
+
+// ShowDlg turns the address into ANSI text and decodes nothing but %20, and the reader opens it
+// with the ANSI file functions: a path reaches the picture only when it holds no "%20", every
+// character has an ANSI form and it is shorter than MAX_PATH.
+bool SurvivesAddressRules(const wchar_t* path)
+{
+    if (wcsstr(path, L"%20") || wcslen(path) >= MAX_PATH)
+        return false;
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return false;
+    std::vector<char> ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi.data(), bytes, nullptr, nullptr);
+    WideText back(wcslen(path) + 1, L'\0');
+    const int characters = static_cast<int>(back.size());
+    return MultiByteToWideChar(CP_ACP, 0, ansi.data(), -1, back.data(), characters) == characters &&
+           wcscmp(back.data(), path) == 0;
+}
+
+// Any other path goes by its short form, which is plain ASCII where Windows keeps short names;
+// where it keeps none, the reader's own message tells the user that the file cannot be read.
+void MakeReachable(WideText& path)
+{
+    if (SurvivesAddressRules(path.data()))
+        return;
+    const DWORD size = GetShortPathNameW(path.data(), nullptr, 0);
+    if (size == 0)
+        return;
+    WideText shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.data(), shortPath.data(), size);
+    if (length != 0 && length < size)
+        path.swap(shortPath);
+}
+
+// The reverse of the "file:///" rule: ShowDlg turns '/' back into '\' and "%20" into a blank.
+BSTR AddressOfPath(const wchar_t* path)
+{
+    const wchar_t prefix[] = L"file:///";
+    size_t length = wcslen(prefix);
+    for (const wchar_t* character = path; *character; ++character)
+        length += *character == L' ' ? 3 : 1;
+    BSTR address = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (!address)
+        return nullptr;
+    wchar_t* out = address + wcslen(prefix);
+    wmemcpy(address, prefix, wcslen(prefix));
+    for (const wchar_t* character = path; *character; ++character) {
+        if (*character == L' ') {
+            wmemcpy(out, L"%20", 3);
+            out += 3;
+        } else {
+            *out++ = *character == L'\\' ? L'/' : *character;
+        }
+    }
+    *out = L'\0';
+    return address;
+}
+
+HRESULT ShowPicture(BSTR srcURL)
+{
+    if (!srcURL)
+        return E_OUTOFMEMORY;
+    IClassFactory* factory = nullptr;
+    HRESULT result = DllGetClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    if (FAILED(result))
+        return result;
+    IView* view = nullptr;
+    result = factory->CreateInstance(nullptr, IID_IView, reinterpret_cast<void**>(&view));
+    factory->Release();
+    if (FAILED(result))
+        return result;
+    result = view->ShowDlg(srcURL);
+    view->Release();
+    return result;
+}
+
+// The caption of the properties dialog's template (extended or classic form), read in place:
+// the message box then reads as the dialog's own. Null when the template cannot be read.
+const wchar_t* DialogCaption()
+{
+    const WORD DialogType = 5;  // RT_DIALOG, spelled out because the macro follows UNICODE
+    HRSRC found = FindResourceW(ThisModule(), MAKEINTRESOURCEW(IDD_PROPERTIES), MAKEINTRESOURCEW(DialogType));
+    HGLOBAL loaded = found ? LoadResource(ThisModule(), found) : nullptr;
+    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
+    if (!words)
+        return nullptr;
+    const size_t count = SizeofResource(ThisModule(), found) / sizeof(WORD);
+    size_t at = count >= 2 && words[1] == 0xFFFF ? 13 : 9;  // the fixed header, in words
+    for (int field = 0; field < 2; ++field) {  // menu, then window class: none, an ordinal or a text
+        if (at >= count)
+            return nullptr;
+        if (words[at] == 0xFFFF) {
+            at += 2;
+        } else {
+            while (at < count && words[at] != 0)
+                ++at;
+            ++at;
+        }
+    }
+    for (size_t end = at; end < count; ++end) {
+        if (words[end] == 0)
+            return reinterpret_cast<const wchar_t*>(words + at);
+    }
+    return nullptr;
+}
+
+// The description that ShowDlg left as the thread's error information; a failure that left none
+// (the object not made, the address not converted) is still told, with message 309.
+void ShowFailure(HWND owner)
+{
+    wchar_t text[256] = {};
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) == S_OK && info) {
+        BSTR description = nullptr;
+        if (SUCCEEDED(info->GetDescription(&description)) && description)
+            lstrcpynW(text, description, static_cast<int>(sizeof text / sizeof *text));
+        SysFreeString(description);
+        info->Release();
+    }
+    if (!text[0])
+        LoadStringW(ThisModule(), TextCannotShowDialog, text, static_cast<int>(sizeof text / sizeof *text));
+    MessageBoxW(owner, text, DialogCaption(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ShowExifOf(HWND window, const wchar_t* commandLine)
+{
+    const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    SetErrorInfo(0, nullptr);  // nothing from before may pass for this attempt's description
+    HRESULT result = E_OUTOFMEMORY;
+    try {
+        WideText path = PathOfCommandLine(commandLine ? commandLine : L"");
+        MakeReachable(path);
+        BSTR srcURL = AddressOfPath(path.data());
+        result = ShowPicture(srcURL);
+        SysFreeString(srcURL);
+    } catch (...) {  // only a failed allocation throws here; it must not end rundll32 unseen
+    }
+    if (FAILED(result))
+        ShowFailure(window);
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+}
+
+}  // namespace
+
+extern "C" void CALLBACK ShowExifW(HWND window, HINSTANCE, LPWSTR commandLine, int)
+{
+    ShowExifOf(window, commandLine);
+}
+
+// For a rundll32 that looks for the ANSI entry alone: the line is in the ANSI code page.
+extern "C" void CALLBACK ShowExif(HWND window, HINSTANCE, LPSTR commandLine, int)
+{
+    wchar_t* wide = nullptr;
+    const int characters = commandLine ? MultiByteToWideChar(CP_ACP, 0, commandLine, -1, nullptr, 0) : 0;
+    if (characters > 0) {
+        wide = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(characters) * sizeof(wchar_t)));
+        if (wide)
+            MultiByteToWideChar(CP_ACP, 0, commandLine, -1, wide, characters);
+    }
+    ShowExifOf(window, wide ? wide : L"");  // no memory: the address message says it is unusable
+    if (wide)
+        HeapFree(GetProcessHeap(), 0, wide);
+}
