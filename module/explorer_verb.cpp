@@ -1,20 +1,15 @@
 // The Explorer verb's keys: DllInstall writes them on request; removal takes back only our own.
-// Plain wide buffers rather than std::wstring, whose library code would add a sixth to the module.
 #include "module/explorer_verb.h"
 
-#include <cwchar>
-#include <vector>
+#include "module/wide_text.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;  // this module, whichever name it was loaded under
 
 namespace {
 
-using WideText = std::vector<wchar_t>;  // always zero-terminated
-
 constexpr const wchar_t* Extensions[] = {L".jpg", L".jpeg", L".jpe", L".jfif"};
 constexpr wchar_t ExplorerVerbKey[] = L"Orvane.ShowExif";  // the release guide names it too
 constexpr wchar_t VerbText[] = L"查看 Exif 信息(&V)";
-constexpr DWORD LongestPath = 32768;  // the longest path Windows has
 
 struct VerbKeys {
     wchar_t verb[128];
@@ -29,57 +24,40 @@ VerbKeys KeysOf(const wchar_t* extension)
     return keys;
 }
 
-void Append(WideText& text, const wchar_t* part)
-{
-    text.pop_back();  // the terminator, put back behind the part
-    text.insert(text.end(), part, part + wcslen(part) + 1);
-}
-
-// A path cut by a short buffer must never reach the registry, so the buffer grows until it fits.
-bool AppendModulePath(WideText& text)
-{
-    for (DWORD size = MAX_PATH; size <= LongestPath; size *= 2) {
-        WideText path(size, L'\0');
-        DWORD length = GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path.data(), size);
-        if (length == 0)
-            return false;
-        if (length < size) {
-            Append(text, path.data());
-            return true;
-        }
-    }
-    return false;
-}
-
 // A 64-bit Explorer would start its own 64-bit rundll32, which cannot load the 32-bit module:
 // the 32-bit module names the 32-bit system folder where Windows has one.
-bool AppendRundll32Path(WideText& text)
+bool Rundll32Path(wchar_t (&path)[MAX_PATH + 16])
 {
-    wchar_t folder[MAX_PATH] = {};
     UINT length = 0;
 #ifndef _WIN64
-    length = GetSystemWow64DirectoryW(folder, MAX_PATH);  // 0 on 32-bit Windows
+    length = GetSystemWow64DirectoryW(path, MAX_PATH);  // 0 on 32-bit Windows
 #endif
     if (length == 0 || length >= MAX_PATH)
-        length = GetSystemDirectoryW(folder, MAX_PATH);
+        length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    Append(text, folder);
-    Append(text, L"\\rundll32.exe");
+    wcscat(path, L"\\rundll32.exe");
     return true;
 }
 
 // The command line that the verb runs for this module, each path quoted so that a blank in it
-// cannot split the command. Empty when a path cannot be had.
-WideText VerbCommand()
+// cannot split the command.
+HRESULT VerbCommand(WideText& command)
 {
-    WideText command(1, L'\0');
-    Append(command, L"\"");
-    bool isWhole = AppendRundll32Path(command);
-    Append(command, L"\" \"");
-    isWhole = isWhole && AppendModulePath(command);
-    Append(command, L"\",ShowExif \"%1\"");
-    return isWhole ? command : WideText(1, L'\0');
+    wchar_t rundll32[MAX_PATH + 16];
+    const WideText module = ThisModulePath(reinterpret_cast<HMODULE>(&__ImageBase));
+    if (!module || !Rundll32Path(rundll32))
+        return E_FAIL;
+    const wchar_t* const parts[] = {L"\"", rundll32, L"\" \"", module.get(), L"\",ShowExif \"%1\""};
+    size_t length = 0;
+    for (const wchar_t* part : parts)
+        length += wcslen(part);
+    command = NewWideText(length + 1);
+    if (!command)
+        return E_OUTOFMEMORY;
+    for (const wchar_t* part : parts)
+        wcscat(command.get(), part);
+    return S_OK;
 }
 
 HRESULT SetText(HKEY root, const wchar_t* path, const wchar_t* text)
@@ -95,33 +73,42 @@ HRESULT SetText(HKEY root, const wchar_t* path, const wchar_t* text)
 }
 
 // Paths name the same file whatever their case, so the command is compared in upper case.
-void ToUpper(WideText& text)
+void ToUpper(wchar_t* text)
 {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    CharUpperBuffW(text, static_cast<DWORD>(wcslen(text)));
 }
 
 // Reads at most one character more than ours: a longer command cannot be ours, whatever it holds.
-bool IsOurCommand(const wchar_t* commandPath, const WideText& upperCommand)
+HRESULT IsOurCommand(const wchar_t* commandPath, const wchar_t* upperCommand, bool& isOurs)
 {
+    isOurs = false;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, commandPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    WideText value(upperCommand.size() + 2, L'\0');
+        return S_OK;
+    const size_t room = wcslen(upperCommand) + 2;  // one more character, and a zero that stays
+    WideText value = NewWideText(room + 1);
+    if (!value) {
+        RegCloseKey(key);
+        return E_OUTOFMEMORY;
+    }
     DWORD type = 0;
-    DWORD bytes = static_cast<DWORD>((value.size() - 1) * sizeof(wchar_t));  // one zero stays behind
-    LONG error = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes);
+    DWORD bytes = static_cast<DWORD>(room * sizeof(wchar_t));
+    LONG error = RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.get()), &bytes);
     RegCloseKey(key);
     if (error != ERROR_SUCCESS || type != REG_SZ)
-        return false;
-    ToUpper(value);
-    return wcscmp(value.data(), upperCommand.data()) == 0;
+        return S_OK;
+    ToUpper(value.get());
+    isOurs = wcscmp(value.get(), upperCommand) == 0;
+    return S_OK;
 }
 
-HRESULT RemoveVerb(const wchar_t* extension, const WideText& upperCommand)
+HRESULT RemoveVerb(const wchar_t* extension, const wchar_t* upperCommand)
 {
     const VerbKeys keys = KeysOf(extension);
-    if (!IsOurCommand(keys.command, upperCommand))
-        return S_OK;  // absent, or another copy's or program's: not ours to take
+    bool isOurs = false;
+    const HRESULT read = IsOurCommand(keys.command, upperCommand, isOurs);
+    if (FAILED(read) || !isOurs)
+        return read;  // absent, or another copy's or program's: not ours to take
     LONG error = RegDeleteKeyW(HKEY_CURRENT_USER, keys.command);
     if (error == ERROR_SUCCESS)
         error = RegDeleteKeyW(HKEY_CURRENT_USER, keys.verb);
@@ -131,38 +118,36 @@ HRESULT RemoveVerb(const wchar_t* extension, const WideText& upperCommand)
 }  // namespace
 
 HRESULT AddExplorerVerb()
-try {
-    const WideText command = VerbCommand();
-    if (!command[0])
-        return E_FAIL;
+{
+    WideText command;
+    const HRESULT made = VerbCommand(command);
+    if (FAILED(made))
+        return made;
     for (const wchar_t* extension : Extensions) {
         const VerbKeys keys = KeysOf(extension);
         HRESULT result = SetText(HKEY_CURRENT_USER, keys.verb, VerbText);
         if (SUCCEEDED(result))
-            result = SetText(HKEY_CURRENT_USER, keys.command, command.data());
+            result = SetText(HKEY_CURRENT_USER, keys.command, command.get());
         if (FAILED(result))
             return result;
     }
     return S_OK;
-} catch (...) {  // only a failed allocation throws here
-    return E_OUTOFMEMORY;
 }
 
 HRESULT RemoveExplorerVerb()
-try {
-    WideText command = VerbCommand();
-    if (!command[0])
-        return E_FAIL;
-    ToUpper(command);
+{
+    WideText command;
+    const HRESULT made = VerbCommand(command);
+    if (FAILED(made))
+        return made;
+    ToUpper(command.get());
     HRESULT outcome = S_OK;
     for (const wchar_t* extension : Extensions) {  // one failure must not keep the others
-        HRESULT result = RemoveVerb(extension, command);
+        HRESULT result = RemoveVerb(extension, command.get());
         if (FAILED(result) && SUCCEEDED(outcome))
             outcome = result;
     }
     return outcome;
-} catch (...) {
-    return E_OUTOFMEMORY;
 }
 
 // regsvr32 /i:explorer and /u /i:explorer; every other word is refused, so that a typing error

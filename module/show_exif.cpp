@@ -2,9 +2,7 @@
 // page is, so that the reader, the dialog and every message are those of ShowDlg.
 #include <windows.h>
 
-#include <cwchar>
-#include <vector>
-
+#include "module/wide_text.h"
 #include "resources/text_ids.h"
 #include "ui/resource_ids.h"
 #include "view/orvane.h"
@@ -17,9 +15,6 @@ HMODULE ThisModule()
 {
     return reinterpret_cast<HMODULE>(&__ImageBase);
 }
-
-// Always zero-terminated. Not std::wstring: its library code would add a sixth to the module.
-using WideText = std::vector<wchar_t>;
 
 // The rest of rundll32's command line: the verb's "%1", still in its quotes.
 WideText PathOfCommandLine(const wchar_t* commandLine)
@@ -35,9 +30,7 @@ WideText PathOfCommandLine(const wchar_t* commandLine)
         while (end > start && (end[-1] == L' ' || end[-1] == L'\t'))
             --end;
     }
-    WideText path(start, end);
-    path.push_back(L'\0');
-    return path;
+    return CopyWideText(start, static_cast<size_t>(end - start));
 }
 
 // ShowDlg turns the address into ANSI text and decodes nothing but %20, and the reader opens it
@@ -50,25 +43,27 @@ bool SurvivesAddressRules(const wchar_t* path)
     const int bytes = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return false;
-    std::vector<char> ansi(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi.data(), bytes, nullptr, nullptr);
-    WideText back(wcslen(path) + 1, L'\0');
-    const int characters = static_cast<int>(back.size());
-    return MultiByteToWideChar(CP_ACP, 0, ansi.data(), -1, back.data(), characters) == characters &&
-           wcscmp(back.data(), path) == 0;
+    const std::unique_ptr<char[]> ansi(new (std::nothrow) char[static_cast<size_t>(bytes)]);
+    const int characters = static_cast<int>(wcslen(path) + 1);
+    const WideText back = NewWideText(static_cast<size_t>(characters));
+    if (!ansi || !back)
+        return false;  // then the short form is tried, which needs no more room than the path
+    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi.get(), bytes, nullptr, nullptr);
+    return MultiByteToWideChar(CP_ACP, 0, ansi.get(), -1, back.get(), characters) == characters &&
+           wcscmp(back.get(), path) == 0;
 }
 
 // Any other path goes by its short form, which is plain ASCII where Windows keeps short names;
 // where it keeps none, the reader's own message tells the user that the file cannot be read.
 void MakeReachable(WideText& path)
 {
-    if (SurvivesAddressRules(path.data()))
+    if (SurvivesAddressRules(path.get()))
         return;
-    const DWORD size = GetShortPathNameW(path.data(), nullptr, 0);
-    if (size == 0)
+    const DWORD size = GetShortPathNameW(path.get(), nullptr, 0);
+    WideText shortPath = size ? NewWideText(size) : nullptr;
+    if (!shortPath)
         return;
-    WideText shortPath(size, L'\0');
-    const DWORD length = GetShortPathNameW(path.data(), shortPath.data(), size);
+    const DWORD length = GetShortPathNameW(path.get(), shortPath.get(), size);
     if (length != 0 && length < size)
         path.swap(shortPath);
 }
@@ -167,14 +162,13 @@ void ShowExifOf(HWND window, const wchar_t* commandLine)
 {
     const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     SetErrorInfo(0, nullptr);  // nothing from before may pass for this attempt's description
-    HRESULT result = E_OUTOFMEMORY;
-    try {
-        WideText path = PathOfCommandLine(commandLine ? commandLine : L"");
+    HRESULT result = E_OUTOFMEMORY;  // told with message 309, like every failure without a text
+    WideText path = PathOfCommandLine(commandLine ? commandLine : L"");
+    if (path) {
         MakeReachable(path);
-        BSTR srcURL = AddressOfPath(path.data());
+        BSTR srcURL = AddressOfPath(path.get());
         result = ShowPicture(srcURL);
         SysFreeString(srcURL);
-    } catch (...) {  // only a failed allocation throws here; it must not end rundll32 unseen
     }
     if (FAILED(result))
         ShowFailure(window);
