@@ -3,10 +3,11 @@
 //
 // After every input it traps unless: a refused script names a line of the input and changed
 // nothing; an accepted one registers, registers again to the same entries, and unregisters,
-// each without a failure.
+// each without a failure; and no run leaves a key open.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "atl/registrar/registrar.h"
@@ -27,7 +28,10 @@ const std::string ModulePath = "C:\\O'%MODULE%\\Orvane.dll";
 
 RegistrarOutcome Run(const char* text, size_t size, MemoryRegistry& registry, RegistrarMode mode)
 {
-    return UpdateRegistryFromScript(text, size, ModulePath, DecodeCp936ForTests, registry, mode);
+    const Utf8Text modulePath = {ModulePath.data(), ModulePath.size()};
+    RegistrarOutcome outcome = UpdateRegistryFromScript(text, size, modulePath, DecodeCp936ForTests, registry, mode);
+    REQUIRE(registry.OpenKeys() == 0);
+    return outcome;
 }
 
 }  // namespace
@@ -41,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         long lines = 1;
         for (size_t at = 0; at < size; ++at)
             lines += text[at] == '\n';
-        REQUIRE(outcome.message.compare(0, 5, "line ") == 0);
-        long line = std::strtol(outcome.message.c_str() + 5, nullptr, 10);
+        REQUIRE(std::strncmp(outcome.message, "line ", 5) == 0);
+        long line = std::strtol(outcome.message + 5, nullptr, 10);
         REQUIRE(line >= 1 && line <= lines);
         REQUIRE(registry.Changes().empty());
         return 0;

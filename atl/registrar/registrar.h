@@ -4,40 +4,15 @@
 #include "atl/registrar/registry.h"
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
-enum class KeyMarking { None, ForceRemove, NoRemove };
+// Turns code page 936 text into UTF-8; false when the bytes are no text of that code page. The
+// registrar hands over whole characters, at most Cp936DecodeRun bytes at a time, with room for
+// three bytes of UTF-8 per byte (no character of the code page takes more), so that a decoder
+// needs no allocation. The module gets the system's converter, the tests the project's own.
+constexpr size_t Cp936DecodeRun = 256;
+using Cp936Decoder = bool (*)(const char* text, size_t length, char* utf8, size_t& utf8Length);
 
-struct ScriptNamedValue {
-    std::string name;
-    RegistryValue value;
-};
-
-struct ScriptKey {
-    KeyMarking marking = KeyMarking::None;
-    std::string name;
-    bool hasDefault = false;
-    RegistryValue defaultValue;
-    std::vector<ScriptNamedValue> values;
-    std::vector<ScriptKey> subkeys;
-};
-
-struct ScriptRoot {
-    RegistryRoot root = RegistryRoot::ClassesRoot;
-    std::vector<ScriptKey> keys;
-};
-
-struct RegistryScript {
-    std::vector<ScriptRoot> roots;
-};
-
-// Turns code page 936 text into UTF-8; false when the bytes are no text of that code page.
-// The script's texts go through it once each; the module gets the system's converter, the
-// tests the project's own.
-using Cp936Decoder = bool (*)(const char* text, size_t length, std::string& utf8);
-
-// Reads the script, code page 936 text with only the grammar the module's script uses:
+// The script is code page 936 text with only the grammar the module's script uses:
 //
 //   script := (("HKCR" | "HKCU") "{" key* "}")*
 //   key    := ["ForceRemove" | "NoRemove"] name ["=" value] ["{" ("val" name "=" value | key)* "}"]
@@ -46,24 +21,24 @@ using Cp936Decoder = bool (*)(const char* text, size_t length, std::string& utf8
 //                                             or such a run in braces (a class id)
 //   quoted := '...' with '' for one quote; "%MODULE%" in it stands for modulePath (UTF-8)
 //
-// Tokens stand between blanks. On a refusal, error is "line N: why" and script is left empty.
-bool ParseRegistryScript(const char* text, size_t length, const std::string& modulePath, Cp936Decoder decode,
-                         RegistryScript& script, std::string& error);
+// Tokens stand between blanks. A name is not empty, holds no backslash and takes at most
+// MaximumNameLength bytes of UTF-8; keys nest at most 32 deep.
 
 enum class RegistrarMode { Register, Unregister };
 
 struct RegistrarOutcome {
-    enum class Kind { Done, ScriptRefused, RegistryFailed };
+    enum class Kind { Done, ScriptRefused, RegistryFailed, OutOfMemory };
     Kind kind = Kind::Done;
     RegistryError error = RegistryOk;  // RegistryFailed: the first failing call's code
-    std::string message;               // what failed, for people
+    char message[128] = {};            // "line N: why", for people
 };
 
-// Reads the script, then runs it; a refused script touches nothing.
-// Register: each key is created in script order (a ForceRemove key is first deleted with
-// everything below it), then its default value, its named values and its subkeys are written.
-// Unregister: the script's named values are deleted, and its keys from the leaves upward, except
-// NoRemove keys and keys that still have subkeys the script does not list; what is already
-// gone is no failure. Either mode stops at the first failure and leaves what it has done.
-RegistrarOutcome UpdateRegistryFromScript(const char* text, size_t length, const std::string& modulePath,
-                                          Cp936Decoder decode, Registry& registry, RegistrarMode mode);
+// Reads the whole script first, then runs it; a refused script touches nothing.
+// Register: each key in script order: a ForceRemove key is first deleted with everything below
+// it; then the key is created, its default value set, and its block written in script order.
+// Unregister: each key's block is undone first (named values deleted, subkeys unregistered), then
+// the key is deleted unless it is NoRemove or still has subkeys, which are then other programs'
+// or kept ones. What is already gone is no failure. Either mode stops at the first failure and
+// leaves what it has done.
+RegistrarOutcome UpdateRegistryFromScript(const char* text, size_t length, Utf8Text modulePath, Cp936Decoder decode,
+                                          Registry& registry, RegistrarMode mode);

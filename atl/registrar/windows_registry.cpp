@@ -4,139 +4,121 @@
 #include <windows.h>
 
 #include <climits>
+#include <memory>
+#include <new>
 
 namespace {
 
-HKEY RootKey(RegistryRoot root) { return root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER; }
+// Keys serve as parents, value holders and for the subkey count alike.
+constexpr REGSAM KeyAccess = KEY_READ | KEY_WRITE;
 
-// Key names are at most 255 characters.
-constexpr DWORD KeyNameLength = 256;
+HKEY Handle(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
 
-class OpenKey {
-public:
-    OpenKey(RegistryRoot root, const std::string& path, REGSAM access)
-    {
-        WideText widePath;
-        error_ = Utf8ToWide(path, widePath) ? RegOpenKeyExW(RootKey(root), widePath.data(), 0, access, &key_)
-                                            : ERROR_NO_UNICODE_TRANSLATION;
+// UTF-16 takes no more units than UTF-8 takes bytes, so room for length + 1 units always does.
+bool ToWide(Utf8Text text, wchar_t* wide, size_t room, int& units)
+{
+    units = 0;
+    if (text.length >= room || text.length > INT_MAX)
+        return false;
+    if (text.length > 0) {
+        units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data, static_cast<int>(text.length), wide,
+                                    static_cast<int>(room) - 1);
+        if (units <= 0)
+            return false;
     }
-    ~OpenKey()
-    {
-        if (error_ == ERROR_SUCCESS)
-            RegCloseKey(key_);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    LONG Error() const { return error_; }
-    HKEY Handle() const { return key_; }
+    wide[units] = L'\0';
+    return true;
+}
 
-private:
-    HKEY key_ = nullptr;
-    LONG error_;
+// A terminated name: names are bounded, so it lives on the stack.
+struct WideName {
+    explicit WideName(Utf8Text name) : isExact(ToWide(name, text, MaximumNameLength + 1, units)) {}
+    wchar_t text[MaximumNameLength + 1];
+    int units;
+    bool isExact;
 };
 
 }  // namespace
 
-bool Utf8ToWide(const std::string& utf8, WideText& wide)
+RegistryKey WindowsRegistry::Root(RegistryRoot root)
 {
-    wide.assign(1, L'\0');
-    if (utf8.empty())
-        return true;
-    if (utf8.size() > INT_MAX / 2)
-        return false;
-    int size = static_cast<int>(utf8.size());
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (length <= 0)
-        return false;
-    wide.assign(static_cast<size_t>(length) + 1, L'\0');
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), length) == length;
+    return reinterpret_cast<RegistryKey>(root == RegistryRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER);
 }
 
-bool WideToUtf8(const wchar_t* wide, size_t length, std::string& utf8)
+RegistryError WindowsRegistry::CreateKey(RegistryKey parent, Utf8Text name, RegistryKey& key)
 {
-    utf8.clear();
-    if (length == 0)
-        return true;
-    if (length > INT_MAX / 3)
-        return false;
-    int count = static_cast<int>(length);
-    // An unpaired surrogate has no UTF-8: refused, where the default would write U+FFFD.
-    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, count, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return false;
-    utf8.resize(static_cast<size_t>(size));
-    return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, count, &utf8[0], size, nullptr, nullptr) == size;
-}
-
-RegistryError WindowsRegistry::CreateKey(RegistryRoot root, const std::string& path)
-{
-    WideText widePath;
-    if (!Utf8ToWide(path, widePath))
+    WideName wide(name);
+    if (!wide.isExact)
         return ERROR_NO_UNICODE_TRANSLATION;
-    HKEY key = nullptr;
-    LONG error = RegCreateKeyExW(RootKey(root), widePath.data(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                 nullptr, &key, nullptr);
+    HKEY created = nullptr;
+    LONG error = RegCreateKeyExW(Handle(parent), wide.text, 0, nullptr, REG_OPTION_NON_VOLATILE, KeyAccess, nullptr,
+                                 &created, nullptr);
     if (error == ERROR_SUCCESS)
-        RegCloseKey(key);
+        key = reinterpret_cast<RegistryKey>(created);
     return error;
 }
 
-RegistryError WindowsRegistry::SetValue(RegistryRoot root, const std::string& path, const std::string& name,
-                                        const RegistryValue& value)
+RegistryError WindowsRegistry::OpenKey(RegistryKey parent, Utf8Text name, RegistryKey& key)
 {
-    WideText wideName;
-    WideText text;
-    if (!Utf8ToWide(name, wideName) || !Utf8ToWide(value.text, text))
+    WideName wide(name);
+    if (!wide.isExact)
         return ERROR_NO_UNICODE_TRANSLATION;
-    OpenKey key(root, path, KEY_SET_VALUE);
-    if (key.Error() != ERROR_SUCCESS)
-        return key.Error();
-    const wchar_t* valueName = name.empty() ? nullptr : wideName.data();
+    HKEY opened = nullptr;
+    LONG error = RegOpenKeyExW(Handle(parent), wide.text, 0, KeyAccess, &opened);
+    if (error == ERROR_SUCCESS)
+        key = reinterpret_cast<RegistryKey>(opened);
+    return error;
+}
+
+void WindowsRegistry::CloseKey(RegistryKey key) { RegCloseKey(Handle(key)); }
+
+RegistryError WindowsRegistry::SetValue(RegistryKey key, Utf8Text name, const RegistryValue& value)
+{
+    WideName wide(name);
+    if (!wide.isExact)
+        return ERROR_NO_UNICODE_TRANSLATION;
+    const wchar_t* valueName = name.length ? wide.text : nullptr;
     if (value.type == ValueType::Number) {
         DWORD number = value.number;
-        return RegSetValueExW(key.Handle(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+        return RegSetValueExW(Handle(key), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                               sizeof number);
     }
+    // Texts are bounded only by the script: allocated to fit.
+    const size_t room = value.text.length + 1;
+    std::unique_ptr<wchar_t[]> text(new (std::nothrow) wchar_t[room]);
+    if (!text)
+        return ERROR_OUTOFMEMORY;
+    int units = 0;
+    if (!ToWide(value.text, text.get(), room, units))
+        return ERROR_NO_UNICODE_TRANSLATION;
     // A string's size is in bytes and counts its terminator.
-    return RegSetValueExW(key.Handle(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                          static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    return RegSetValueExW(Handle(key), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.get()),
+                          static_cast<DWORD>((units + 1) * sizeof(wchar_t)));
 }
 
-RegistryError WindowsRegistry::DeleteValue(RegistryRoot root, const std::string& path, const std::string& name)
+RegistryError WindowsRegistry::DeleteValue(RegistryKey key, Utf8Text name)
 {
-    WideText wideName;
-    if (!Utf8ToWide(name, wideName))
-        return ERROR_NO_UNICODE_TRANSLATION;
-    OpenKey key(root, path, KEY_SET_VALUE);
-    if (key.Error() != ERROR_SUCCESS)
-        return key.Error();
-    return RegDeleteValueW(key.Handle(), wideName.data());
+    WideName wide(name);
+    return wide.isExact ? RegDeleteValueW(Handle(key), wide.text) : ERROR_NO_UNICODE_TRANSLATION;
 }
 
-RegistryError WindowsRegistry::ListSubkeys(RegistryRoot root, const std::string& path, std::vector<std::string>& names)
+RegistryError WindowsRegistry::HasSubkeys(RegistryKey key, bool& hasSubkeys)
 {
-    names.clear();
-    OpenKey key(root, path, KEY_ENUMERATE_SUB_KEYS);
-    if (key.Error() != ERROR_SUCCESS)
-        return key.Error();
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[KeyNameLength];
-        DWORD length = KeyNameLength;
-        LONG error = RegEnumKeyExW(key.Handle(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (error == ERROR_NO_MORE_ITEMS)
-            return ERROR_SUCCESS;
-        if (error != ERROR_SUCCESS)
-            return error;
-        names.emplace_back();
-        if (!WideToUtf8(name, length, names.back()))
-            return ERROR_NO_UNICODE_TRANSLATION;
-    }
+    DWORD subkeys = 0;
+    LONG error = RegQueryInfoKeyW(Handle(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr);
+    hasSubkeys = subkeys > 0;
+    return error;
 }
 
-RegistryError WindowsRegistry::DeleteKey(RegistryRoot root, const std::string& path)
+RegistryError WindowsRegistry::DeleteKey(RegistryKey parent, Utf8Text name)
 {
-    WideText widePath;
-    if (!Utf8ToWide(path, widePath))
-        return ERROR_NO_UNICODE_TRANSLATION;
-    return RegDeleteKeyW(RootKey(root), widePath.data());
+    WideName wide(name);
+    return wide.isExact ? RegDeleteKeyW(Handle(parent), wide.text) : ERROR_NO_UNICODE_TRANSLATION;
+}
+
+RegistryError WindowsRegistry::DeleteTree(RegistryKey parent, Utf8Text name)
+{
+    WideName wide(name);
+    return wide.isExact ? RegDeleteTreeW(Handle(parent), wide.text) : ERROR_NO_UNICODE_TRANSLATION;
 }

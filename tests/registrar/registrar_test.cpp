@@ -19,13 +19,29 @@ const std::string ModulePath = "C:\\100% {O'}\\Orvane.dll";
 
 RegistrarOutcome RunScript(MemoryRegistry& registry, const std::string& script, RegistrarMode mode)
 {
-    return UpdateRegistryFromScript(script.data(), script.size(), ModulePath, DecodeCp936ForTests, registry, mode);
+    RegistrarOutcome outcome = UpdateRegistryFromScript(script.data(), script.size(),
+                                                        {ModulePath.data(), ModulePath.size()}, DecodeCp936ForTests,
+                                                        registry, mode);
+    EXPECT_EQ(registry.OpenKeys(), 0u) << "keys left open by: " << script;
+    return outcome;
 }
+
+std::string Repeated(const std::string& text, int count)
+{
+    std::string repeated;
+    for (int time = 0; time < count; ++time)
+        repeated += text;
+    return repeated;
+}
+
+// Three bytes of UTF-8 each: U+554A.
+const std::string Ah = "\xB0\xA1";
+const std::string AhUtf8 = "\xE5\x95\x8A";
 
 struct StateCase {
     const char* what;
     const char* before;  // other programs' entries, registered first
-    const char* script;
+    std::string script;
     Lines registered;    // after registering the script, once or twice
     Lines unregistered;  // after unregistering it, once or twice
 };
@@ -56,6 +72,11 @@ const StateCase StateCases[] = {
     {"trail bytes 0x5C and 0x7D are halves of characters, not syntax", "",
      "HKCR { '\x95\x5C' = s '\x81\x7D' { {6D3B-51AD} } }",
      {"HKCR\\\xE6\x98\x9E", "HKCR\\\xE6\x98\x9E\\@ = s:\xE4\xBA\x87", "HKCR\\\xE6\x98\x9E\\{6D3B-51AD}"},
+     {}},
+    {"long texts reach the decoder in pieces that split no character", "",
+     "HKCR { K = s 'A" + Repeated(Ah, 200) + "%MODULE%" + Repeated(Ah, 200) + "' '" + Repeated(Ah, 255) + "' }",
+     {"HKCR\\K", "HKCR\\K\\@ = s:A" + Repeated(AhUtf8, 200) + ModulePath + Repeated(AhUtf8, 200),
+      "HKCR\\" + Repeated(AhUtf8, 255)},
      {}},
 };
 
@@ -143,14 +164,17 @@ TEST(RegistrarRefusals, EachNamesItsLineAndTouchesNothing)
         {"HKCR { '\x81\x30' }", 1, "no code page 936 text"},
         {"HKCR { 'A\x81", 1, "cut off by the end"},
         {Nested(33), 1, "nested too deeply"},
+        {"HKCR {\n" + std::string(766, 'A') + " }", 2, "longer than 765 bytes"},
+        {"HKCR { A {\n val '" + Repeated(Ah, 255) + "A' = d '1' } }", 2, "longer than 765 bytes"},
     };
     for (const Refusal& refusal : refusals) {
         MemoryRegistry registry;
         RegistrarOutcome outcome = RunScript(registry, refusal.script, RegistrarMode::Register);
         EXPECT_EQ(outcome.kind, RegistrarOutcome::Kind::ScriptRefused) << refusal.script;
+        const std::string message = outcome.message;
         std::string line = "line " + std::to_string(refusal.line) + ": ";
-        EXPECT_EQ(outcome.message.rfind(line, 0), 0u) << refusal.script << " gave: " << outcome.message;
-        EXPECT_NE(outcome.message.find(refusal.reason), std::string::npos) << refusal.script << " gave: " << outcome.message;
+        EXPECT_EQ(message.rfind(line, 0), 0u) << refusal.script << " gave: " << message;
+        EXPECT_NE(message.find(refusal.reason), std::string::npos) << refusal.script << " gave: " << message;
         EXPECT_TRUE(registry.Changes().empty()) << refusal.script;
     }
     MemoryRegistry registry;

@@ -11,22 +11,22 @@
 
 namespace {
 
-// The n-th allocation from now on throws std::bad_alloc; 0: none does.
+// The n-th nothrow allocation from now on fails; 0: none does. The registrar allocates in no
+// other way.
 int failingAllocation = 0;
+
+void* Allocate(size_t size)
+{
+    if (failingAllocation > 0 && --failingAllocation == 0)
+        return nullptr;
+    return std::malloc(size ? size : 1);
+}
 
 }  // namespace
 
-void* operator new(size_t size)
-{
-    if (failingAllocation > 0 && --failingAllocation == 0)
-        throw std::bad_alloc();
-    if (void* block = std::malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, size_t) noexcept { std::free(block); }
+// The library's own delete frees with free(), so malloc serves both forms.
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(ModuleScript, AMissingScriptResourceFails)
     EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
-// The exports answer for the registrar: a failed allocation anywhere in it becomes E_OUTOFMEMORY.
+// A failed allocation anywhere in the registrar, either mode, answers E_OUTOFMEMORY.
 TEST(ModuleScript, EachFailedAllocationAnswersOutOfMemory)
 {
     for (bool doRegister : {true, false}) {
