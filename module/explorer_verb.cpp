@@ -1,6 +1,7 @@
 // The Explorer verb's keys: DllInstall writes them on request; removal takes back only our own.
 #include "module/explorer_verb.h"
 
+#include "atl/registrar/registry_update.h"
 #include "module/wide_text.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;  // this module, whichever name it was loaded under
@@ -45,14 +46,18 @@ bool Rundll32Path(wchar_t (&path)[MAX_PATH + 16])
 HRESULT VerbCommand(WideText& command)
 {
     wchar_t rundll32[MAX_PATH + 16];
-    const WideText module = ThisModulePath(reinterpret_cast<HMODULE>(&__ImageBase));
-    if (!module || !Rundll32Path(rundll32))
+    WidePath module;
+    DWORD length = 0;
+    const HRESULT found = ModuleFilePath(reinterpret_cast<HMODULE>(&__ImageBase), module, length);
+    if (FAILED(found))
+        return found;
+    if (!Rundll32Path(rundll32))
         return E_FAIL;
     const wchar_t* const parts[] = {L"\"", rundll32, L"\" \"", module.get(), L"\",ShowExif \"%1\""};
-    size_t length = 0;
+    size_t commandLength = 0;
     for (const wchar_t* part : parts)
-        length += wcslen(part);
-    command = NewWideText(length + 1);
+        commandLength += wcslen(part);
+    command = NewWideText(commandLength + 1);
     if (!command)
         return E_OUTOFMEMORY;
     for (const wchar_t* part : parts)

@@ -2,6 +2,7 @@
 // page is, so that the reader, the dialog and every message are those of ShowDlg.
 #include <windows.h>
 
+#include "atl/atl_conversion.h"
 #include "module/wide_text.h"
 #include "resources/text_ids.h"
 #include "ui/resource_ids.h"
@@ -38,17 +39,14 @@ WideText PathOfCommandLine(const wchar_t* commandLine)
 // character has an ANSI form and it is shorter than MAX_PATH.
 bool SurvivesAddressRules(const wchar_t* path)
 {
-    if (wcsstr(path, L"%20") || wcslen(path) >= MAX_PATH)
+    const size_t length = wcslen(path);
+    if (wcsstr(path, L"%20") || length >= MAX_PATH)
         return false;
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return false;
-    const std::unique_ptr<char[]> ansi(new (std::nothrow) char[static_cast<size_t>(bytes)]);
-    const int characters = static_cast<int>(wcslen(path) + 1);
-    const WideText back = NewWideText(static_cast<size_t>(characters));
-    if (!ansi || !back)
+    AnsiText ansi;  // exactly as ShowDlg will convert it
+    const int characters = static_cast<int>(length + 1);
+    const WideText back = NewWideText(length + 1);
+    if (FAILED(WideToAnsi(path, static_cast<UINT>(length), ansi)) || !back)
         return false;  // then the short form is tried, which needs no more room than the path
-    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi.get(), bytes, nullptr, nullptr);
     return MultiByteToWideChar(CP_ACP, 0, ansi.get(), -1, back.get(), characters) == characters &&
            wcscmp(back.get(), path) == 0;
 }

@@ -24,21 +24,3 @@ inline WideText CopyWideText(const wchar_t* text, size_t count)
         wmemcpy(copy.get(), text, count);
     return copy;
 }
-
-// This module's own path, whatever its length: the buffer grows until no part of the path is
-// cut, so a cut path can never be taken for the module's. Null when it cannot be had.
-inline WideText ThisModulePath(HMODULE module)
-{
-    constexpr DWORD LongestPath = 32768;  // the longest path Windows has
-    for (DWORD size = MAX_PATH; size <= 2 * LongestPath; size *= 2) {
-        WideText path = NewWideText(size);
-        if (!path)
-            return nullptr;
-        const DWORD length = GetModuleFileNameW(module, path.get(), size);
-        if (length == 0)
-            return nullptr;
-        if (length < size)
-            return path;
-    }
-    return nullptr;
-}

@@ -12,8 +12,6 @@
 
 namespace {
 
-using WidePath = std::unique_ptr<wchar_t[]>;
-
 // Some failing calls leave no error code; they must still not read as success.
 HRESULT LastErrorResult()
 {
@@ -21,30 +19,12 @@ HRESULT LastErrorResult()
     return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
 
-// The loader's name for the module, whatever its length and characters; length without the
-// terminator.
-HRESULT ModulePath(HINSTANCE instance, WidePath& path, DWORD& length)
-{
-    constexpr DWORD LongestPath = 32768;
-    for (DWORD size = MAX_PATH + 1; size <= 2 * LongestPath; size *= 2) {
-        path.reset(new (std::nothrow) wchar_t[size]);
-        if (!path)
-            return E_OUTOFMEMORY;
-        length = GetModuleFileNameW(instance, path.get(), size);
-        if (length == 0)
-            return LastErrorResult();
-        if (length < size)  // a cut name fills the buffer
-            return S_OK;
-    }
-    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-}
-
 // An unpaired surrogate has no UTF-8: refused, where the default would write U+FFFD.
 HRESULT ModulePathUtf8(HINSTANCE instance, std::unique_ptr<char[]>& utf8, int& length)
 {
     WidePath path;
     DWORD wideLength = 0;
-    HRESULT result = ModulePath(instance, path, wideLength);
+    HRESULT result = ModuleFilePath(instance, path, wideLength);
     if (FAILED(result))
         return result;
     const int units = static_cast<int>(wideLength);
@@ -75,6 +55,22 @@ bool DecodeCodePage936(const char* text, size_t length, char* utf8, size_t& utf8
 }
 
 }  // namespace
+
+HRESULT ModuleFilePath(HINSTANCE instance, WidePath& path, DWORD& length)
+{
+    constexpr DWORD LongestPath = 32768;
+    for (DWORD size = MAX_PATH + 1; size <= 2 * LongestPath; size *= 2) {
+        path.reset(new (std::nothrow) wchar_t[size]);
+        if (!path)
+            return E_OUTOFMEMORY;
+        length = GetModuleFileNameW(instance, path.get(), size);
+        if (length == 0)
+            return LastErrorResult();
+        if (length < size)  // a cut name fills the buffer
+            return S_OK;
+    }
+    return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+}
 
 HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, bool doRegister)
 {
@@ -107,7 +103,7 @@ HRESULT RegisterModuleTypeLibrary(HINSTANCE instance)
 {
     WidePath path;
     DWORD length = 0;
-    HRESULT result = ModulePath(instance, path, length);
+    HRESULT result = ModuleFilePath(instance, path, length);
     if (FAILED(result))
         return result;
     WidePath folder(new (std::nothrow) wchar_t[length + 1]);
@@ -131,7 +127,7 @@ HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance)
 {
     WidePath path;
     DWORD length = 0;
-    HRESULT result = ModulePath(instance, path, length);
+    HRESULT result = ModuleFilePath(instance, path, length);
     ITypeLib* library = nullptr;
     if (FAILED(result) || FAILED(result = LoadTypeLibEx(path.get(), REGKIND_NONE, &library)))
         return result;

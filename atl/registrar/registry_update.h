@@ -3,6 +3,14 @@
 
 #include <windows.h>
 
+#include <memory>
+
+using WidePath = std::unique_ptr<wchar_t[]>;
+
+// The loader's name for the module, whatever its length and characters (the buffer grows until
+// no part is cut, so a cut path is never taken for the module's); length without the terminator.
+HRESULT ModuleFilePath(HINSTANCE instance, WidePath& path, DWORD& length);
+
 // Runs the module's "REGISTRY" resource with "%MODULE%" = the module's full path, exactly as
 // the loader names it. Registry failures come back as HRESULT_FROM_WIN32, a refused script as
 // DISP_E_EXCEPTION, a path or text without an exact Unicode form as
