@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Where a linked module's bytes go: code, data and unwind tables per library, from the
-linker's map (-Wl,-Map). Usage: module_size.py MAP [MEMBERS]"""
+linker's map (-Wl,-Map). Usage: module_size.py MAP [LIBRARIES [MEMBERS]]: the largest
+LIBRARIES libraries (all by default), then the largest MEMBERS archive members (none)."""
 import collections
 import re
 import sys
@@ -35,9 +36,10 @@ def main():
         by_library[library] += size
         by_member[name] += size
     print('%8d  all input sections' % sum(by_library.values()))
-    for library, size in by_library.most_common():
+    libraries = int(sys.argv[2]) if len(sys.argv) > 2 else None
+    for library, size in by_library.most_common(libraries):
         print('%8d  %s' % (size, library))
-    members = int(sys.argv[2]) if len(sys.argv) > 2 else 0
+    members = int(sys.argv[3]) if len(sys.argv) > 3 else 0
     for member, size in by_member.most_common(members):
         print('%8d    %s' % (size, member))
 

@@ -21,7 +21,7 @@ for arch in i686 x86_64; do
     rm -f "$stripped"
     echo "imports: $("$arch-w64-mingw32-objdump" -p "$module" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
     echo "input sections by library (linker map):"
-    python3 bench/module_size.py "$build/module/Orvane.map" | head -12
+    python3 bench/module_size.py "$build/module/Orvane.map" 12
     echo
 done
 
@@ -31,6 +31,9 @@ else
     build=build/windows64 loader=/usr/lib/wine/wine64
 fi
 ctest --test-dir "$build" -R wine_prefix >/dev/null
+# A Wine server that the prefix check started without a display would serve the timing run
+# too, and no dialog could be made: wait until it has gone.
+WINEPREFIX=$PWD/$build/wineprefix wineserver --wait
 run=()
 command -v xvfb-run >/dev/null && run=(xvfb-run -a)
 cd samples
