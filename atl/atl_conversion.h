@@ -1,4 +1,5 @@
-// Wide text in the ANSI code page, as ATL's conversion helpers give it to 8-bit calls.
+// Wide text in the ANSI code page, as ATL's conversion helpers give it to 8-bit calls, and in
+// UTF-8 for the local-path back end.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +15,8 @@ using AnsiText = std::unique_ptr<char[]>;
 // conversion's int; the system's error when the conversion fails. Nothing is read before the
 // size is known to fit.
 HRESULT WideToAnsi(const WCHAR* text, UINT length, AnsiText& copy);
+
+// The UTF-8 form of text, exactly: 3 bytes per character plus 1 of room. A text that has none
+// (an unpaired surrogate) fails with the system's error, never with a stand-in character that
+// could name another file. A null text gives a null copy.
+HRESULT WideToUtf8(const WCHAR* text, UINT length, AnsiText& copy);

@@ -1,6 +1,7 @@
 // The `orvane` command over the reader: what it prints, and when it succeeds.
 #include "cli/command_line.h"
 
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "cli/folder_walk.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
+#include "cli/replace_file.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
 
@@ -131,9 +133,10 @@ bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std:
         err << "orvane: the list is empty; " << ArgumentForDisplay(path) << " not written\n";
         return true;
     }
-    if (WriteWholeFile(path, bytes))
+    const std::string failure = ReplaceWholeFile(path, bytes);
+    if (failure.empty())
         return true;
-    err << "orvane: cannot write " << ArgumentForDisplay(path) << "\n";
+    err << "orvane: cannot write " << ArgumentForDisplay(path) << ": " << failure << "\n";
     return false;
 }
 
@@ -142,6 +145,8 @@ bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std:
 std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
 {
     std::string line = "{\"address\": " + JsonString(ArgumentForDisplay(address));
+    // The display form replaces what is not UTF-8: the bytes themselves tell two such names apart.
+    line += ", \"address_hex\": \"" + HexBytes(address.data(), address.size()) + "\"";
     line += ", \"message_id\": " + std::to_string(outcome.messageId);
     line += ", \"message\": " + JsonString(SlotToUtf8(outcome.message));
     line += ", \"slots\": [";
@@ -180,7 +185,7 @@ const char* RefusedCombination(const Options& options)
 }
 
 // The pictures to read, in order: the arguments as given, except that with -r a folder stands
-// for the JPEG files below it. A folder that cannot be listed is reported and makes status 1.
+// for the picture files below it. A folder that cannot be walked is reported and makes status 1.
 std::vector<std::string> PicturesToRead(const Options& options, std::ostream& err, int& status)
 {
     if (!options.isRecursive)
@@ -191,9 +196,9 @@ std::vector<std::string> PicturesToRead(const Options& options, std::ostream& er
             pictures.push_back(argument);
             continue;
         }
-        const FolderPictures below = JpegFilesBelow(argument);
-        for (const std::string& folder : below.unreadableFolders) {
-            err << "orvane: cannot read folder " << ArgumentForDisplay(folder) << "\n";
+        const FolderPictures below = PicturesBelow(argument);
+        for (const FolderProblem& problem : below.unreadableFolders) {
+            err << "orvane: cannot read folder " << ArgumentForDisplay(problem.folder) << ": " << problem.reason << "\n";
             status = ExitSomeNotRead;
         }
         pictures.insert(pictures.end(), below.paths.begin(), below.paths.end());
@@ -201,11 +206,28 @@ std::vector<std::string> PicturesToRead(const Options& options, std::ostream& er
     return pictures;
 }
 
-// Reads one picture and shows it in the chosen form; returns its exit status.
+// Standard output that could not take what was written (a full disk, a closed pipe) is a
+// failure of the whole command, told once: the user must not take a cut table for the whole.
+bool OutputWasLost(std::ostream& out, std::ostream& err)
+{
+    errno = 0;
+    out.flush();
+    if (out)
+        return false;
+    const int error = errno;
+    err << "orvane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
+    return true;
+}
+
+constexpr int OutputLost = -1;
+
+// Reads one picture and shows it in the chosen form; returns its exit status, or OutputLost.
+// Its output is flushed before its failure is told: the two then keep their order, and a
+// failed write is seen here, not by the flush that standard error makes of standard output.
 int ShowPicture(const Options& options, const std::string& argument, bool headsLists, std::ostream& out,
                 std::ostream& err)
 {
-    const AddressOutcome outcome = ReadAddress(AddressForArgument(argument), OwnModuleInstance(), DefaultPlatform());
+    const AddressOutcome outcome = ReadArgument(argument, OwnModuleInstance());
     const bool isRead = outcome.messageId == MessageOk;
     int status = isRead ? ExitAllRead : ExitSomeNotRead;
     if (isRead && !options.savePath.empty() && !SaveDialogFile(options.savePath, outcome, err))
@@ -222,9 +244,10 @@ int ShowPicture(const Options& options, const std::string& argument, bool headsL
             out << "== " << ArgumentForDisplay(argument) << "\n";
         out << FormatRows(outcome);
     }
+    if (OutputWasLost(out, err))
+        return OutputLost;
     if (!isRead)
         err << ArgumentForDisplay(argument) << ": " << SlotToUtf8(outcome.message) << "\n";
-    out.flush();
     return status;
 }
 
@@ -237,13 +260,9 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         err << "orvane: unknown option " << ArgumentForDisplay(options.unknownOption) << "\n" << Usage;
         return ExitUsage;
     }
-    if (options.wantsHelp) {
-        out << Usage;
-        return ExitAllRead;
-    }
-    if (options.wantsVersion) {
-        out << "orvane " ORVANE_VERSION "\n";
-        return ExitAllRead;
+    if (options.wantsHelp || options.wantsVersion) {
+        out << (options.wantsHelp ? Usage : "orvane " ORVANE_VERSION "\n");
+        return OutputWasLost(out, err) ? ExitSomeNotRead : ExitAllRead;
     }
     if (options.addresses.empty()) {
         err << "orvane: no address given\n" << Usage;
@@ -262,8 +281,12 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
     }
     // With -r the pictures' names come from the folders: each list is headed by its path.
     const bool headsLists = options.isRecursive || pictures.size() > 1;
-    for (const std::string& picture : pictures)
-        if (ShowPicture(options, picture, headsLists, out, err) != ExitAllRead)
+    for (const std::string& picture : pictures) {
+        const int shown = ShowPicture(options, picture, headsLists, out, err);
+        if (shown == OutputLost)
+            return ExitSomeNotRead;
+        if (shown != ExitAllRead)
             status = ExitSomeNotRead;
-    return status;
+    }
+    return OutputWasLost(out, err) ? ExitSomeNotRead : status;
 }

@@ -1,6 +1,8 @@
 // The `--csv` header and lines: the same slots as `--json`, in a form spreadsheets open.
 #include "cli/csv_output.h"
 
+#include <cstring>
+
 #include "resources/text_ids.h"
 
 namespace {
@@ -13,8 +15,12 @@ std::string WithoutTrailingBlanks(std::string text)
 
 }  // namespace
 
-std::string CsvField(const std::string& text)
+std::string CsvField(const std::string& rawText)
 {
+    // A spreadsheet runs a cell that begins like a formula; a photo's text must stay text. The
+    // quote in front is what spreadsheets themselves take as "this is text".
+    const bool looksLikeFormula = !rawText.empty() && rawText[0] != 0 && std::strchr("=+-@\t\r", rawText[0]);
+    const std::string text = looksLikeFormula ? "'" + rawText : rawText;
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string field = "\"";

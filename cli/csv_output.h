@@ -10,7 +10,8 @@
 constexpr char CsvLineEnd[] = "\r\n";
 
 // The text as one field: as it stands, or in double quotes with each quote doubled when it
-// holds a comma, a quote, CR or LF.
+// holds a comma, a quote, CR or LF. A text that begins with '=', '+', '-', '@', TAB or CR gets a
+// leading "'", so that no spreadsheet takes it for a formula.
 std::string CsvField(const std::string& text);
 
 // "address,message_id" and the list label of each slot (string 110 + slot) in UTF-8, without

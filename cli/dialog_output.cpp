@@ -1,8 +1,6 @@
 // The dialog's clipboard texts and saved file, from a reading attempt's rows.
 #include "cli/dialog_output.h"
 
-#include <fstream>
-
 bool ParseCopyForm(const std::string& word, CopyForm& form)
 {
     if (word == "all")
@@ -26,12 +24,4 @@ std::string DialogSavedFile(const AddressOutcome& outcome)
     if (outcome.rowCount <= 0)
         return "";
     return SavedFileBytes(outcome.dialogAddress, ListRowsOf(outcome.rows, outcome.rowCount, true));
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
 }

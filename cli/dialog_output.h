@@ -14,6 +14,3 @@ std::string DialogCopyText(CopyForm form, const AddressOutcome& outcome);
 
 // The bytes the dialog's save-as writes; empty when the list has no row (it writes nothing).
 std::string DialogSavedFile(const AddressOutcome& outcome);
-
-// Creates or replaces path with exactly bytes; false when that failed.
-bool WriteWholeFile(const std::string& path, const std::string& bytes);

@@ -1,17 +1,24 @@
 // Walks a folder tree for `-r`: POSIX directories natively, FindFirstFileA on Windows, whose
-// names are code page 936 bytes like the rest of that build's paths.
+// names are code page 936 bytes like the rest of that build's paths. A folder that cannot be
+// listed or entered is told with the system's reason, never passed over in silence.
 #include "cli/folder_walk.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "cli/local_address.h"
 #include "resources/code_page_936.h"
+#include "resources/picture_extensions.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -50,13 +57,26 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 }
 
 #ifdef _WIN32
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
+std::string SystemReason(DWORD error)
+{
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                        text, sizeof text, nullptr);
+    std::string reason(text, length);
+    reason.erase(reason.find_last_not_of(" \r\n") + 1);
+    return reason.empty() ? "error " + std::to_string(error) : Cp936ToUtf8(reason.data(), reason.size());
+}
+
+// Lists folder into entries; the system's reason when it could not.
+std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
 {
     WIN32_FIND_DATAA found;
     const std::string pattern = JoinPath(folder, "*");
     const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty drive root has not even "."
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? "" : SystemReason(error);  // an empty drive root has not even "."
+    }
     do {
         const std::string name = found.cFileName;
         if (name == "." || name == "..")
@@ -65,8 +85,9 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
         const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
         entries.push_back({name, isFolder});
     } while (FindNextFileA(search, &found));
+    const DWORD error = GetLastError();
     FindClose(search);
-    return true;
+    return error == ERROR_NO_MORE_FILES ? "" : SystemReason(error);
 }
 
 bool IsFolderPath(const std::string& path)
@@ -75,21 +96,30 @@ bool IsFolderPath(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 #else
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
+// A folder that can be listed but not entered (read without search permission) names its files
+// but opens none of them: it is as unreadable as one that cannot be listed.
+std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
 {
+    if (faccessat(AT_FDCWD, folder.c_str(), R_OK | X_OK, AT_EACCESS) != 0)
+        return std::strerror(errno);
     DIR* directory = opendir(folder.c_str());
     if (!directory)
-        return false;
+        return std::strerror(errno);
+    errno = 0;
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
             continue;
+        bool isFolder = entry->d_type == DT_DIR;
         struct stat status;
-        const bool isFolder = lstat(JoinPath(folder, name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+        if (entry->d_type == DT_UNKNOWN)  // file systems that do not keep the type in the folder
+            isFolder = fstatat(dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
         entries.push_back({name, isFolder});
+        errno = 0;
     }
+    const int error = errno;  // readdir's end and its failure differ only here
     closedir(directory);
-    return true;
+    return error ? std::strerror(error) : "";
 }
 
 bool IsFolderPath(const std::string& path)
@@ -101,24 +131,28 @@ bool IsFolderPath(const std::string& path)
 
 }  // namespace
 
-bool IsJpegName(const std::string& name)
+bool IsPictureName(const std::string& name)
 {
-    const size_t dot = name.rfind('.');
-    if (dot == std::string::npos)
-        return false;
-    std::string extension = name.substr(dot + 1);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension == "jpg" || extension == "jpeg" || extension == "jpe" || extension == "jfif";
+    for (const char* extension : PictureExtensions) {
+        const size_t length = std::strlen(extension);
+        if (name.size() < length)
+            continue;
+        bool matches = true;
+        for (size_t i = 0; i < length && matches; ++i) {
+            char c = name[name.size() - length + i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            matches = c == extension[i];
+        }
+        if (matches)
+            return true;
+    }
+    return false;
 }
 
-bool IsLocalFolder(const std::string& argument)
-{
-    return !IsPictureAddress(argument) && !LooksLikeUrl(argument) && IsFolderPath(argument);
-}
+bool IsLocalFolder(const std::string& argument) { return !IsAddressArgument(argument) && IsFolderPath(argument); }
 
-FolderPictures JpegFilesBelow(const std::string& folder)
+FolderPictures PicturesBelow(const std::string& folder)
 {
     FolderPictures pictures;
     // A list of folders still to walk rather than recursion: depth costs no stack.
@@ -127,18 +161,18 @@ FolderPictures JpegFilesBelow(const std::string& folder)
         const std::string current = pending.back();
         pending.pop_back();
         std::vector<FolderEntry> entries;
-        if (!ListFolder(current, entries)) {
-            pictures.unreadableFolders.push_back(current);
-            continue;
-        }
+        const std::string problem = ListFolder(current, entries);
+        if (!problem.empty())
+            pictures.unreadableFolders.push_back({current, problem});
         for (const FolderEntry& entry : entries) {
             if (entry.isFolder)
                 pending.push_back(JoinPath(current, entry.name));
-            else if (IsJpegName(entry.name))
+            else if (IsPictureName(entry.name))
                 pictures.paths.push_back(JoinPath(current, entry.name));
         }
     }
     std::sort(pictures.paths.begin(), pictures.paths.end());
-    std::sort(pictures.unreadableFolders.begin(), pictures.unreadableFolders.end());
+    std::sort(pictures.unreadableFolders.begin(), pictures.unreadableFolders.end(),
+              [](const FolderProblem& a, const FolderProblem& b) { return a.folder < b.folder; });
     return pictures;
 }

@@ -1,4 +1,4 @@
-// Local paths into "file:///" addresses, for both path styles.
+// Addresses and local paths on the command line; the dialog's form of a path, for both styles.
 #include "cli/local_address.h"
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -79,29 +80,23 @@ bool LooksLikeUrl(const std::string& argument)
     return length >= 2 && argument.compare(length, 3, "://") == 0;
 }
 
-std::string FileAddressForPath(const std::string& path, const std::string& currentDirectory, PathStyle style)
+std::string DialogFormOfPath(const std::string& path, const std::string& currentDirectory, PathStyle style)
 {
     const bool isWindows = style == PathStyle::Windows;
     const std::string absolute =
         isWindows ? AbsoluteWindowsPath(path, currentDirectory) : AbsolutePosixPath(path, currentDirectory);
-    // A POSIX path brings its own leading '/', the third slash of "file:///".
-    std::string address = isWindows ? "file:///" : "file://";
-    if (!isWindows && (absolute.empty() || absolute[0] != '/'))
-        address += '/';
-    for (size_t i = 0; i < absolute.size(); ++i) {
+    std::string shown;
+    shown.reserve(absolute.size());
+    for (size_t i = isWindows || absolute.empty() || absolute[0] != '/' ? 0 : 1; i < absolute.size(); ++i) {
         const char c = absolute[i];
         if (isWindows && IsCp936LeadByte(c) && i + 1 < absolute.size()) {
-            address += c;
-            address += absolute[++i];
-        } else if (c == ' ') {
-            address += "%20";
-        } else if (isWindows && c == '\\') {
-            address += '/';
+            shown += c;
+            shown += absolute[++i];
         } else {
-            address += c;
+            shown += c == '/' ? '\\' : c;
         }
     }
-    return address;
+    return shown;
 }
 
 std::string CurrentDirectory()
@@ -121,9 +116,22 @@ std::string CurrentDirectory()
     }
 }
 
-std::string AddressForArgument(const std::string& argument)
+bool IsAddressArgument(const std::string& argument) { return IsPictureAddress(argument) || LooksLikeUrl(argument); }
+
+std::string PathForReading(const std::string& path)
 {
-    if (IsPictureAddress(argument) || LooksLikeUrl(argument))
-        return argument;
-    return FileAddressForPath(argument, CurrentDirectory(), NativePathStyle);
+#ifdef _WIN32
+    const int characters = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> wide(characters > 0 ? static_cast<size_t>(characters) : 1);
+    if (characters <= 0 || !MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), characters))
+        return "";
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(bytes > 0 ? static_cast<size_t>(bytes) : 1, '\0');
+    if (bytes <= 0 || !WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, &utf8[0], bytes, nullptr, nullptr))
+        return "";
+    utf8.resize(static_cast<size_t>(bytes) - 1);
+    return utf8;
+#else
+    return path;
+#endif
 }

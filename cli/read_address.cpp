@@ -6,6 +6,8 @@
 
 #include "exif/view_record.h"
 #include "resources/code_page_936.h"
+#include "cli/local_address.h"
+#include "view/default_platform.h"
 #include "view/read_picture.h"
 
 AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform)
@@ -22,6 +24,25 @@ AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, co
     memcpy(outcome.slots, record.slots, sizeof outcome.slots);
     outcome.rowCount = BuildSlotRows(record, outcome.rows);
     return outcome;
+}
+
+AddressOutcome ReadLocalPath(const std::string& path, Handle moduleInstance, const Platform& platform)
+{
+    AddressOutcome outcome;
+    ViewRecord record(moduleInstance, platform);
+    outcome.messageId = ReadPicturePath(record, PathForReading(path).c_str());
+    record.LoadText(outcome.messageId, outcome.message);
+    CopyAddress(outcome.dialogAddress, DialogFormOfPath(path, CurrentDirectory(), NativePathStyle).c_str());
+    memcpy(outcome.slots, record.slots, sizeof outcome.slots);
+    outcome.rowCount = BuildSlotRows(record, outcome.rows);
+    return outcome;
+}
+
+AddressOutcome ReadArgument(const std::string& argument, Handle moduleInstance)
+{
+    if (IsAddressArgument(argument))
+        return ReadAddress(argument, moduleInstance, DefaultPlatform());
+    return ReadLocalPath(argument, moduleInstance, LocalPathPlatform());
 }
 
 std::string SlotToUtf8(const char (&text)[SlotSize]) { return Cp936ToUtf8(text, strnlen(text, SlotSize - 1)); }

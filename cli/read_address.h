@@ -1,4 +1,4 @@
-// One reading attempt, as ShowDlg makes it, and its outcome as the calling script sees it.
+// One reading attempt, of an address as ShowDlg makes it or of a local path, and its outcome.
 #pragma once
 
 #include <string>
@@ -20,6 +20,14 @@ struct AddressOutcome {
 // A fresh record reads address (a picture address as the browser hands it) through
 // ReadPicture: ClassifyAddress, then ReadExif.
 AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform);
+
+// A fresh record reads the file at path, a local path as it stands, through ReadPicturePath;
+// platform opens local paths. The dialog's address is the path in the dialog's form.
+AddressOutcome ReadLocalPath(const std::string& path, Handle moduleInstance, const Platform& platform);
+
+// A command-line argument: an address by the address rules, anything else as a local path, each
+// over this build's platform for it.
+AddressOutcome ReadArgument(const std::string& argument, Handle moduleInstance);
 
 // A slot, label or message text (code page 936, at most 63 bytes) as UTF-8.
 std::string SlotToUtf8(const char (&text)[SlotSize]);

@@ -4,4 +4,7 @@
 #include "exif/curl_stream.h"
 #include "exif/platform.h"
 
+// Over the Windows-form paths that the address rules make of a "file:///" address.
 const FileCalls& PosixFileCalls();
+// Over a local path as the file system names it: every byte, a backslash and "%20" included, is its own.
+const FileCalls& PosixLocalPathCalls();

@@ -1,5 +1,6 @@
 // The native local back end: POSIX files behind Win32 file semantics, over the Windows-form
-// paths that the address rules make ("home\u\a.jpg" is read as "/home/u/a.jpg").
+// paths that the address rules make ("home\u\a.jpg" is read as "/home/u/a.jpg"), or over a
+// path exactly as the file system names it, where a '\' is just a byte of a name.
 //
 // A read is answered from a block of the file that one pread fetched, refetched at the read's
 // position when the read is not inside it. For a regular file that gives the same bytes, counts
@@ -76,11 +77,8 @@ bool NativePath(const char* path, char (&native)[PATH_MAX])
     return true;
 }
 
-Handle Open(const char* path)
+Handle OpenNative(const char* native)
 {
-    char native[PATH_MAX];
-    if (!NativePath(path, native))
-        return InvalidHandle();
     // Non-blocking, so that a FIFO cannot hang the open; regular files ignore the flag.
     int descriptor = open(native, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (descriptor < 0)
@@ -98,6 +96,21 @@ Handle Open(const char* path)
     record->position = 0;
     record->hasBlock = false;
     return record;
+}
+
+Handle OpenAddressPath(const char* path)
+{
+    char native[PATH_MAX];
+    if (!NativePath(path, native))
+        return InvalidHandle();
+    return OpenNative(native);
+}
+
+Handle OpenLocalPath(const char* path)
+{
+    if (!path || !*path)
+        return InvalidHandle();
+    return OpenNative(path);
 }
 
 // One pread, restarted when a signal interrupts it: the byte count, or -1.
@@ -182,6 +195,12 @@ void Close(Handle file)
 
 const FileCalls& PosixFileCalls()
 {
-    static const FileCalls calls = {Open, Read, Move, Close};
+    static const FileCalls calls = {OpenAddressPath, Read, Move, Close};
+    return calls;
+}
+
+const FileCalls& PosixLocalPathCalls()
+{
+    static const FileCalls calls = {OpenLocalPath, Read, Move, Close};
     return calls;
 }

@@ -25,6 +25,11 @@ bool ReadWin32File(const Win32FileFunctions& functions, Handle file, void* desti
 uint32_t MoveInWin32File(const Win32FileFunctions& functions, Handle file, int32_t distance, SeekOrigin origin);
 void CloseWin32File(const Win32FileFunctions& functions, Handle file);
 
+// A local path as the file system names it, in UTF-8, opened with CreateFileW: every character
+// of the name reaches the system, and a path of MAX_PATH characters or more goes through the
+// "\\?\" form. Invalid UTF-8 opens nothing, so that no other file can stand in for it.
+Handle OpenWin32LocalPath(const char* path);
+
 // The FileCalls over the table `functions` names; the product's are Win32FileCalls<>().
 template <const Win32FileFunctions& functions = SystemWin32FileFunctions>
 constexpr FileCalls Win32FileCalls()
@@ -37,4 +42,12 @@ constexpr FileCalls Win32FileCalls()
         [](Handle file, int32_t distance, SeekOrigin origin) { return MoveInWin32File(functions, file, distance, origin); },
         [](Handle file) { CloseWin32File(functions, file); },
     };
+}
+
+// The same back end over local paths in UTF-8: only the open differs.
+constexpr FileCalls Win32LocalPathCalls()
+{
+    FileCalls calls = Win32FileCalls();
+    calls.open = OpenWin32LocalPath;
+    return calls;
 }

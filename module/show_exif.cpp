@@ -1,12 +1,13 @@
 // The rundll32 entry points of the Explorer verb: a client of the module's own View, as the menu
-// page is, so that the reader, the dialog and every message are those of ShowDlg.
+// page is, so that the reader, the dialog and every message are those of ShowDlg; only the way
+// in differs, a local path in place of an address.
 #include <windows.h>
 
-#include "atl/atl_conversion.h"
 #include "module/wide_text.h"
 #include "resources/text_ids.h"
 #include "ui/resource_ids.h"
 #include "view/orvane.h"
+#include "view/view.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -34,66 +35,10 @@ WideText PathOfCommandLine(const wchar_t* commandLine)
     return CopyWideText(start, static_cast<size_t>(end - start));
 }
 
-// ShowDlg turns the address into ANSI text and decodes nothing but %20, and the reader opens it
-// with the ANSI file functions: a path reaches the picture only when it holds no "%20", every
-// character has an ANSI form and it is shorter than MAX_PATH.
-bool SurvivesAddressRules(const wchar_t* path)
+// The path is read as the file system names it: never turned into an address, whose rules
+// would decode "%20" and take a backslash for a separator of another file's name.
+HRESULT ShowPicture(const wchar_t* path)
 {
-    const size_t length = wcslen(path);
-    if (wcsstr(path, L"%20") || length >= MAX_PATH)
-        return false;
-    AnsiText ansi;  // exactly as ShowDlg will convert it
-    const int characters = static_cast<int>(length + 1);
-    const WideText back = NewWideText(length + 1);
-    if (FAILED(WideToAnsi(path, static_cast<UINT>(length), ansi)) || !back)
-        return false;  // then the short form is tried, which needs no more room than the path
-    return MultiByteToWideChar(CP_ACP, 0, ansi.get(), -1, back.get(), characters) == characters &&
-           wcscmp(back.get(), path) == 0;
-}
-
-// Any other path goes by its short form, which is plain ASCII where Windows keeps short names;
-// where it keeps none, the reader's own message tells the user that the file cannot be read.
-void MakeReachable(WideText& path)
-{
-    if (SurvivesAddressRules(path.get()))
-        return;
-    const DWORD size = GetShortPathNameW(path.get(), nullptr, 0);
-    WideText shortPath = size ? NewWideText(size) : nullptr;
-    if (!shortPath)
-        return;
-    const DWORD length = GetShortPathNameW(path.get(), shortPath.get(), size);
-    if (length != 0 && length < size)
-        path.swap(shortPath);
-}
-
-// The reverse of the "file:///" rule: ShowDlg turns '/' back into '\' and "%20" into a blank.
-BSTR AddressOfPath(const wchar_t* path)
-{
-    const wchar_t prefix[] = L"file:///";
-    size_t length = wcslen(prefix);
-    for (const wchar_t* character = path; *character; ++character)
-        length += *character == L' ' ? 3 : 1;
-    BSTR address = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (!address)
-        return nullptr;
-    wchar_t* out = address + wcslen(prefix);
-    wmemcpy(address, prefix, wcslen(prefix));
-    for (const wchar_t* character = path; *character; ++character) {
-        if (*character == L' ') {
-            wmemcpy(out, L"%20", 3);
-            out += 3;
-        } else {
-            *out++ = *character == L'\\' ? L'/' : *character;
-        }
-    }
-    *out = L'\0';
-    return address;
-}
-
-HRESULT ShowPicture(BSTR srcURL)
-{
-    if (!srcURL)
-        return E_OUTOFMEMORY;
     IClassFactory* factory = nullptr;
     HRESULT result = DllGetClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     if (FAILED(result))
@@ -103,7 +48,7 @@ HRESULT ShowPicture(BSTR srcURL)
     factory->Release();
     if (FAILED(result))
         return result;
-    result = view->ShowDlg(srcURL);
+    result = static_cast<View*>(view)->ShowPath(path);  // the module's own class: the factory made a View
     view->Release();
     return result;
 }
@@ -162,12 +107,8 @@ void ShowExifOf(HWND window, const wchar_t* commandLine)
     SetErrorInfo(0, nullptr);  // nothing from before may pass for this attempt's description
     HRESULT result = E_OUTOFMEMORY;  // told with message 309, like every failure without a text
     WideText path = PathOfCommandLine(commandLine ? commandLine : L"");
-    if (path) {
-        MakeReachable(path);
-        BSTR srcURL = AddressOfPath(path.get());
-        result = ShowPicture(srcURL);
-        SysFreeString(srcURL);
-    }
+    if (path)
+        result = ShowPicture(path.get());
     if (FAILED(result))
         ShowFailure(window);
     if (SUCCEEDED(initialised))

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/json_text.h"
+#include "cli/local_address.h"
 #include "cli/read_address.h"
 #include "support/loopback_http_server.h"
 #include "resources/text_table.h"
@@ -71,15 +73,17 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs the program in directory with the given (already quoted) arguments.
-ProgramRun RunProgram(const std::string& directory, const std::string& arguments)
+// Runs the program in directory with the given (already quoted) arguments; setup (shell
+// commands) and launcher (a program that runs it) may change the conditions it runs under.
+ProgramRun RunProgram(const std::string& directory, const std::string& arguments, const std::string& setup = "",
+                      const std::string& launcher = "")
 {
     char errPath[] = "/tmp/orvane-cli-err-XXXXXX";
     const int errFile = mkstemp(errPath);
     EXPECT_GE(errFile, 0);
     close(errFile);
-    const std::string command = "cd " + Quoted(directory) + " && exec " + Quoted(ORVANE_CLI_PATH) + " " + arguments +
-                                " 2>" + Quoted(errPath);
+    const std::string command = "cd " + Quoted(directory) + " && " + setup + " exec " + launcher + " " +
+                                Quoted(ORVANE_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath);
     ProgramRun run;
     FILE* pipe = popen(command.c_str(), "r");
     EXPECT_NE(pipe, nullptr);
@@ -136,11 +140,11 @@ TEST(CliEndToEnd, JsonReportsEveryAddressWithItsMessage)
     std::getline(lines, first);
     std::getline(lines, second);
     EXPECT_FALSE(std::getline(lines, third));
-    EXPECT_EQ(first.rfind("{\"address\": \"README.md\", \"message_id\": 302, \"message\": \"" +
+    EXPECT_EQ(first.rfind("{\"address\": \"README.md\", \"address_hex\": \"524541444d452e6d64\", \"message_id\": 302, \"message\": \"" +
                               std::string(FindText(MessageNotJpeg)) + "\", ", 0),
               0u)
         << first;
-    EXPECT_EQ(second.rfind("{\"address\": \"missing.jpg\", \"message_id\": 301, ", 0), 0u) << second;
+    EXPECT_EQ(second.rfind("{\"address\": \"missing.jpg\", \"address_hex\": \"6d697373696e672e6a7067\", \"message_id\": 301, ", 0), 0u) << second;
 }
 
 // Everything after the "address" member, which differs with the way the picture was named.
@@ -268,6 +272,99 @@ TEST(CliEndToEnd, RecursiveFindsJpegFilesByNameInWholePathOrder)
     expected += "== " + SamplesDirectory + "/Nikon_D70.jpg\n" + ReadWholeFile(ExpectedDirectory + "/Nikon_D70.txt");
     EXPECT_EQ(run.out, expected);
     EXPECT_EQ(std::system(("rm -rf " + Quoted(tree)).c_str()), 0);
+}
+
+// Names that an address would have read as other files' ("%20" as a blank, '\\' as a
+// separator) and names that are not UTF-8: with -r and as arguments, each is its own file.
+TEST(CliEndToEnd, EveryPathIsReadAsThatPath)
+{
+    char directory[] = "/tmp/orvane-paths-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string tree = directory;
+    ASSERT_EQ(mkdir((tree + "/sub").c_str(), 0755), 0);
+    const struct {
+        const char* name;
+        const Sample& sample;
+    } files[] = {  // in the walk's order: bytewise by whole path
+        {"/a b.jpg", Samples[0]}, {"/a%20b.jpg", Samples[7]}, {"/caf\xe8.jpg", Samples[3]},
+        {"/caf\xe9.jpg", Samples[6]}, {"/sub/x.jpg", Samples[5]}, {"/sub\\x.jpg", Samples[2]},
+    };
+    for (const auto& file : files)
+        std::ofstream(tree + file.name, std::ios::binary) << ReadWholeFile(SamplesDirectory + "/" + file.sample.name + ".jpg");
+    const ProgramRun plain = RunProgram("/", "-r " + Quoted(tree));
+    const ProgramRun json = RunProgram(tree, "--json 'a b.jpg' 'a%20b.jpg' caf$(printf '\\350').jpg "
+                                             "caf$(printf '\\351').jpg sub/x.jpg 'sub\\x.jpg'");
+    std::string expectedPlain, expectedErr;
+    std::istringstream jsonLines(json.out);
+    for (const auto& file : files) {
+        const std::string path = tree + file.name;
+        if (file.sample.message == MessageOk)
+            expectedPlain += "== " + ValidUtf8(path) + "\n" + ReadWholeFile(ExpectedDirectory + "/" + file.sample.name + ".txt");
+        else
+            expectedErr += ValidUtf8(path) + ": " + FindText(file.sample.message) + "\n";
+        std::string line;
+        std::getline(jsonLines, line);
+        const std::string relative = file.name + 1;
+        EXPECT_EQ(line.rfind("{\"address\": " + JsonString(ValidUtf8(relative)) + ", \"address_hex\": \"" +
+                                 HexBytes(relative.data(), relative.size()) + "\", ", 0), 0u) << line;
+        EXPECT_EQ(AfterAddress(line + "\n"), AfterAddress(ReadWholeFile(ExpectedDirectory + "/" + file.sample.name + ".json")));
+    }
+    EXPECT_EQ(plain.out, expectedPlain);
+    EXPECT_EQ(plain.err, expectedErr);
+    EXPECT_EQ(plain.status, ExitSomeNotRead);
+    EXPECT_EQ(std::system(("rm -rf " + Quoted(tree)).c_str()), 0);
+}
+
+// Whatever stops the output or a folder of the walk, the command says so and ends with status 1.
+TEST(CliEndToEnd, LostOutputAndUnreadableFoldersAreToldAndMakeStatusOne)
+{
+    for (const char* arguments : {"Canon_40D.jpg", "--json Canon_40D.jpg", "--csv -r .", "--copy all Canon_40D.jpg"}) {
+        const ProgramRun run = RunProgram(SamplesDirectory, std::string(arguments) + " >/dev/full");
+        EXPECT_EQ(run.status, ExitSomeNotRead) << arguments;
+        EXPECT_NE(run.err.find("orvane: cannot write the output: No space left on device\n"), std::string::npos)
+            << arguments << ": " << run.err;
+    }
+
+    char directory[] = "/tmp/orvane-walk-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string tree = directory;
+    for (const char* folder : {"/closed", "/listed-only", "/open"})
+        ASSERT_EQ(mkdir((tree + folder).c_str(), 0755), 0);
+    for (const char* name : {"/closed/a.jpg", "/listed-only/b.jpg", "/open/c.jpg"})
+        std::ofstream(tree + name, std::ios::binary) << ReadWholeFile(SamplesDirectory + "/Canon_40D.jpg");
+    ASSERT_EQ(chmod((tree + "/closed").c_str(), 0), 0);
+    ASSERT_EQ(chmod((tree + "/listed-only").c_str(), 0644), 0);
+    ASSERT_EQ(chmod(directory, 0755), 0);
+    // Permissions bind root only through a user of no rights.
+    const std::string launcher = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    const ProgramRun run = RunProgram("/", "--csv -r " + Quoted(tree), "", launcher);
+    EXPECT_EQ(run.status, ExitSomeNotRead);
+    EXPECT_EQ(run.err, "orvane: cannot read folder " + tree + "/closed: Permission denied\n"
+                       "orvane: cannot read folder " + tree + "/listed-only: Permission denied\n");
+    EXPECT_NE(run.out.find(tree + "/open/c.jpg,305,"), std::string::npos) << run.out;
+    EXPECT_EQ(std::system(("chmod -R u+rwx " + Quoted(tree) + " && rm -rf " + Quoted(tree)).c_str()), 0);
+}
+
+// A save that cannot be completed (here the file size limit) leaves the old file as it was.
+TEST(CliEndToEnd, SaveThatFailsKeepsTheOldFile)
+{
+    char directory[] = "/tmp/orvane-save-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string target = std::string(directory) + "/saved.txt";
+    const std::string old = "the old file\n";
+    std::ofstream(target, std::ios::binary) << old;
+    // 512 bytes: standard error's file still takes the message; the saved text needs 571 and more.
+    const ProgramRun failed = RunProgram(SamplesDirectory, "--save " + Quoted(target) + " Fujifilm_FinePix6900ZOOM.jpg",
+                                         "trap '' XFSZ; ulimit -f 1;");
+    EXPECT_EQ(failed.status, ExitSomeNotRead);
+    EXPECT_NE(failed.err.find("orvane: cannot write " + target + ": File too large\n"), std::string::npos) << failed.err;
+    EXPECT_EQ(ReadWholeFile(target), old);
+    const ProgramRun saved = RunProgram(SamplesDirectory, "--save " + Quoted(target) + " Fujifilm_FinePix6900ZOOM.jpg");
+    EXPECT_EQ(saved.status, ExitAllRead) << saved.err;
+    const std::string shown = DialogFormOfPath(SamplesDirectory + "/Fujifilm_FinePix6900ZOOM.jpg", "/", PathStyle::Posix);
+    EXPECT_EQ(ReadWholeFile(target).rfind(shown + "\r\n\r\n", 0), 0u);
+    EXPECT_EQ(std::system(("ls -A " + Quoted(directory) + " | grep -vx saved.txt").c_str()) == 0, false) << "a file left behind";
+    EXPECT_EQ(std::system(("rm -rf " + Quoted(directory)).c_str()), 0);
 }
 
 // A sample photograph followed by generated bytes, so that it has the size of a real photo.

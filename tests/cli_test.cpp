@@ -62,7 +62,7 @@ TEST(JsonOutcome, ObjectHasItsKeysInOrderAndFortyOneSlots)
     std::string emptyStrings;
     for (int i = 0; i < 38; ++i)
         emptyStrings += "\"\", ";
-    const std::string expected = "{\"address\": \"a.jpg\", \"message_id\": 305, \"message\": \"ok\", "
+    const std::string expected = "{\"address\": \"a.jpg\", \"address_hex\": \"612e6a7067\", \"message_id\": 305, \"message\": \"ok\", "
                                  "\"slots\": [\"\", \"Canon\", " + emptyStrings + "\"\xE7\x9B\xB8\xE6\x9C\xBA\"], "
                                  "\"slots_hex\": [\"\", \"43616e6f6e\", " + emptyStrings + "\"cfe0bbfa\"]}";
     EXPECT_EQ(FormatJsonOutcome("a.jpg", OutcomeWithSlots()), expected);
@@ -91,7 +91,7 @@ TEST(JsonOutcome, AddressAndSlotTextsAreEscaped)
     AddressOutcome outcome = OutcomeWithSlots();
     strcpy(outcome.slots[SlotMake], "say \"hi\"\t");
     const std::string line = FormatJsonOutcome("C:\\a\"b.jpg", outcome);
-    EXPECT_EQ(line.rfind(R"({"address": "C:\\a\"b.jpg", )", 0), 0u) << line;
+    EXPECT_EQ(line.rfind(R"({"address": "C:\\a\"b.jpg", "address_hex": "433a5c6122622e6a7067", )", 0), 0u) << line;
     EXPECT_NE(line.find(R"("say \"hi\"\u0009")"), std::string::npos) << line;
 }
 
@@ -110,7 +110,14 @@ TEST(CsvText, FieldsAreQuotedOnlyWhenTheyMustBe)
         {"\"", "\"\"\"\""},
         {"line\nbreak", "\"line\nbreak\""},
         {"cr\r", "\"cr\r\""},
-        {"\r\n", "\"\r\n\""},
+        // What a spreadsheet would run as a formula is kept as text behind a quote.
+        {"=HYPERLINK(\"http://x\",\"Canon\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"Canon\"\")\""},
+        {"+1", "'+1"},
+        {"-0.3 EV", "'-0.3 EV"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"\r\n", "\"'\r\n\""},
+        {"a=b-c", "a=b-c"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CsvField(c.text), c.field) << c.text;
@@ -143,7 +150,7 @@ TEST(CsvText, PictureNotReadHasItsMessageIdAndEmptySlots)
     EXPECT_EQ(CsvLine("a.jpg", outcome), "a.jpg,304" + std::string(SlotCount, ','));
 }
 
-TEST(FolderWalk, JpegNamesAreKnownByTheirExtensionInAnyCase)
+TEST(FolderWalk, PicturesAreKnownByTheirExtensionInAnyCase)
 {
     const struct {
         const char* name;
@@ -154,7 +161,7 @@ TEST(FolderWalk, JpegNamesAreKnownByTheirExtensionInAnyCase)
         {"g.jp", false},       {"h.jpgx", false}, {"i.", false},   {"j.jfi", false},    {"k_jpg", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IsJpegName(c.name), c.isJpeg) << c.name;
+        EXPECT_EQ(IsPictureName(c.name), c.isJpeg) << c.name;
 }
 
 TEST(PlainRows, RowsAreLabelTabTextInUtf8)
@@ -166,48 +173,31 @@ TEST(PlainRows, RowsAreLabelTabTextInUtf8)
     EXPECT_EQ(FormatRows(outcome), "相机厂商\tCanon\n软件    \tx\n");
 }
 
-TEST(LocalAddress, PosixAbsolutePathGetsFileScheme)
+TEST(LocalAddress, DialogFormOfAPathIsAbsoluteWithBackslashesAndDecodesNothing)
 {
-    EXPECT_EQ(FileAddressForPath("/home/u/a.jpg", "/tmp", PathStyle::Posix), "file:///home/u/a.jpg");
-}
-
-TEST(LocalAddress, PosixRelativePathJoinsCurrentDirectory)
-{
-    EXPECT_EQ(FileAddressForPath("a.jpg", "/home/u", PathStyle::Posix), "file:///home/u/a.jpg");
-    EXPECT_EQ(FileAddressForPath("d/a.jpg", "/", PathStyle::Posix), "file:///d/a.jpg");
-}
-
-TEST(LocalAddress, BlanksBecomePercent20AndNothingElseIsEscaped)
-{
-    EXPECT_EQ(FileAddressForPath("/home/u/my  photo%.jpg", "/", PathStyle::Posix), "file:///home/u/my%20%20photo%.jpg");
-    EXPECT_EQ(FileAddressForPath("a b.jpg", "C:\\my d", PathStyle::Windows), "file:///C:/my%20d/a%20b.jpg");
-}
-
-TEST(LocalAddress, WindowsDrivePathTurnsSeparatorsIntoSlashes)
-{
-    EXPECT_EQ(FileAddressForPath("C:\\d\\a.jpg", "E:\\w", PathStyle::Windows), "file:///C:/d/a.jpg");
-    EXPECT_EQ(FileAddressForPath("C:/d/a.jpg", "E:\\w", PathStyle::Windows), "file:///C:/d/a.jpg");
-}
-
-TEST(LocalAddress, WindowsRelativePathsJoinTheCurrentDirectory)
-{
-    EXPECT_EQ(FileAddressForPath("a.jpg", "C:\\", PathStyle::Windows), "file:///C:/a.jpg");
-    EXPECT_EQ(FileAddressForPath("x\\a.jpg", "C:\\d", PathStyle::Windows), "file:///C:/d/x/a.jpg");
-    EXPECT_EQ(FileAddressForPath("\\x\\a.jpg", "D:\\w", PathStyle::Windows), "file:///D:/x/a.jpg");
-    EXPECT_EQ(FileAddressForPath("d:a.jpg", "D:\\w", PathStyle::Windows), "file:///D:/w/a.jpg");
-    EXPECT_EQ(FileAddressForPath("E:a.jpg", "D:\\w", PathStyle::Windows), "file:///E:/a.jpg");
-}
-
-TEST(LocalAddress, WindowsUncPathKeepsItsTwoLeadingSeparators)
-{
-    // The address rules turn "file:///" + "//srv/share" back into "\\srv\share".
-    EXPECT_EQ(FileAddressForPath("\\\\srv\\share\\a.jpg", "C:\\", PathStyle::Windows), "file://///srv/share/a.jpg");
-}
-
-TEST(LocalAddress, CodePage936TrailBackslashIsPartOfItsCharacter)
-{
-    // 0x95 0x5C is one character whose second byte happens to be a backslash.
-    EXPECT_EQ(FileAddressForPath("C:\\\x95\x5C\\a.jpg", "C:\\", PathStyle::Windows), "file:///C:/\x95\x5C/a.jpg");
+    const struct {
+        const char* path;
+        const char* currentDirectory;
+        PathStyle style;
+        const char* shown;
+    } cases[] = {
+        {"/home/u/a.jpg", "/tmp", PathStyle::Posix, "home\\u\\a.jpg"},
+        {"a.jpg", "/home/u", PathStyle::Posix, "home\\u\\a.jpg"},
+        {"d/a.jpg", "/", PathStyle::Posix, "d\\a.jpg"},
+        {"/home/u/my  a%20b%.jpg", "/", PathStyle::Posix, "home\\u\\my  a%20b%.jpg"},  // the name, undecoded
+        {"sub\\x.jpg", "/w", PathStyle::Posix, "w\\sub\\x.jpg"},
+        {"C:/d/a.jpg", "E:\\w", PathStyle::Windows, "C:\\d\\a.jpg"},
+        {"a b.jpg", "C:\\my d", PathStyle::Windows, "C:\\my d\\a b.jpg"},
+        {"x\\a.jpg", "C:\\d", PathStyle::Windows, "C:\\d\\x\\a.jpg"},
+        {"\\x\\a.jpg", "D:\\w", PathStyle::Windows, "D:\\x\\a.jpg"},
+        {"d:a.jpg", "D:\\w", PathStyle::Windows, "D:\\w\\a.jpg"},
+        {"E:a.jpg", "D:\\w", PathStyle::Windows, "E:\\a.jpg"},
+        {"\\\\srv\\share\\a.jpg", "C:\\", PathStyle::Windows, "\\\\srv\\share\\a.jpg"},
+        // 0x95 0x5C and 0x95 0x2F are characters whose second byte happens to be a separator.
+        {"C:\\\x95\x5C\\\x95/.jpg", "C:\\", PathStyle::Windows, "C:\\\x95\x5C\\\x95/.jpg"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DialogFormOfPath(c.path, c.currentDirectory, c.style), c.shown) << c.path;
 }
 
 TEST(LocalAddress, UrlsOfAnySchemeAreRecognised)
@@ -234,19 +224,12 @@ TEST(LocalAddress, PictureAddressPrefixesAreExact)
     EXPECT_FALSE(IsPictureAddress(" http://h/a.jpg"));
 }
 
-TEST(LocalAddress, ArgumentsThatAreUrlsStayAsGiven)
+TEST(LocalAddress, OnlyUrlsAreAddressesAndEveryOtherArgumentIsAPath)
 {
-    EXPECT_EQ(AddressForArgument("https://example.com/a b.jpg"), "https://example.com/a b.jpg");
-    EXPECT_EQ(AddressForArgument("http://example.com/a b.jpg"), "http://example.com/a b.jpg");
-    EXPECT_EQ(AddressForArgument("file:///x/a b.jpg"), "file:///x/a b.jpg");
-}
-
-TEST(LocalAddress, RelativeArgumentIsMadeAbsolute)
-{
-    const std::string address = AddressForArgument("a.jpg");
-    ASSERT_EQ(address.rfind("file:///", 0), 0u) << address;
-    EXPECT_EQ(address, FileAddressForPath("a.jpg", CurrentDirectory(), NativePathStyle));
-    EXPECT_GT(address.size(), strlen("file:///a.jpg"));
+    for (const char* address : {"https://example.com/a b.jpg", "http://h/a.jpg", "file:///x/a b.jpg", "xyz://"})
+        EXPECT_TRUE(IsAddressArgument(address)) << address;
+    for (const char* path : {"a%20b.jpg", "sub\\x.jpg", "file:/a.jpg", "C://d/a.jpg", "dir/x://y", ""})
+        EXPECT_FALSE(IsAddressArgument(path)) << path;
 }
 
 struct CommandRun {
@@ -322,7 +305,7 @@ TEST(CommandLine, RefusedAddressExitsWithOneAndReportsMessage300)
     const CommandRun run = RunWith({"--json", "https://example.com/a.jpg"});
     EXPECT_EQ(run.status, ExitSomeNotRead);
     const std::string message = FindText(MessageBadAddress);
-    EXPECT_EQ(run.out.rfind("{\"address\": \"https://example.com/a.jpg\", \"message_id\": 300, \"message\": \"" +
+    EXPECT_EQ(run.out.rfind("{\"address\": \"https://example.com/a.jpg\", \"address_hex\": \"68747470733a2f2f6578616d706c652e636f6d2f612e6a7067\", \"message_id\": 300, \"message\": \"" +
                                 message + "\", \"slots\": [\"\", ",
                             0),
               0u)

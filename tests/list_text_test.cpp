@@ -183,7 +183,7 @@ int RunCommand(const std::vector<const char*>& arguments, std::string& out)
 TEST(DialogOutput, CopyAndSaveGiveTheDialogTextsOfTheSample)
 {
     const std::string sample = std::string(ORVANE_SAMPLES_DIR) + "/Canon_40D.jpg";
-    const AddressOutcome outcome = ReadAddress(AddressForArgument(sample), nullptr, DefaultPlatform());
+    const AddressOutcome outcome = ReadArgument(sample, nullptr);
     ASSERT_GT(outcome.rowCount, 10);
     const std::vector<ListRow> rows = ListRowsOf(outcome.rows, outcome.rowCount, true);
 

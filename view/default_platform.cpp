@@ -22,3 +22,14 @@ const Platform& DefaultPlatform()
 #endif
     return platform;
 }
+
+const Platform& LocalPathPlatform()
+{
+#ifdef _WIN32
+    static constexpr Platform platform = {Win32LocalPathCalls(), WinInetInternetCalls(), LoadModuleText,
+                                          SetThreadErrorText};
+#else
+    static const Platform platform = {PosixLocalPathCalls(), CurlInternetCalls(), LoadModuleText, SetThreadErrorText};
+#endif
+    return platform;
+}

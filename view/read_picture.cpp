@@ -9,3 +9,9 @@ TextId ReadPicture(ViewRecord& view, char* address)
         return MessageBadAddress;  // already reported by the address rules
     return view.ReadAndReport(address);
 }
+
+TextId ReadPicturePath(ViewRecord& view, const char* path)
+{
+    view.isRemote = 0;
+    return view.ReadAndReport(path);
+}

@@ -1,7 +1,11 @@
-// ShowDlg: the address as 8-bit text, the address rules, the reader, then the dialog.
+// ShowDlg: the address as 8-bit text, the address rules, the reader, then the dialog; and the
+// same for a local path, which no address rule touches.
+#include <cwchar>
+
 #include "atl/atl_conversion.h"
 #include "atl/atl_module.h"
 #include "ui/properties_dialog.h"
+#include "view/default_platform.h"
 #include "view/read_picture.h"
 #include "view/view.h"
 
@@ -15,6 +19,26 @@ HRESULT View::ShowDlg(BSTR srcURL)
         return E_FAIL;  // 300 to 304 reported, the stream closed
     if (!ShowProperties(address.get()))
         return ReportCannotShow(E_FAIL);  // in place of the "ok" that reading left
+    return S_OK;
+}
+
+HRESULT View::ShowPath(const wchar_t* path)
+{
+    const UINT length = path ? static_cast<UINT>(wcslen(path)) : 0;
+    AnsiText shown;   // the dialog's caption and saved first line: the ANSI code page's form
+    AnsiText opened;  // what the back end opens: every character of the name, in UTF-8
+    HRESULT converted = WideToAnsi(path ? path : L"", length, shown);
+    const HRESULT asUtf8 = WideToUtf8(path ? path : L"", length, opened);
+    // A name without a UTF-8 form (an unpaired surrogate) opens nothing: message 301 says so.
+    if (SUCCEEDED(converted) && FAILED(asUtf8) && asUtf8 != HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION))
+        converted = asUtf8;
+    if (FAILED(converted))
+        return ReportCannotShow(converted);
+    record.platform = &LocalPathPlatform();
+    if (ReadPicturePath(record, opened ? opened.get() : "") != MessageOk)
+        return E_FAIL;  // 300 to 304 reported, the stream closed
+    if (!ShowProperties(shown.get()))
+        return ReportCannotShow(E_FAIL);
     return S_OK;
 }
 

@@ -28,6 +28,11 @@ public:
     // (300 to 304), or 309 when the window could not be shown for any other reason.
     HRESULT STDMETHODCALLTYPE ShowDlg(BSTR srcURL) override;
 
+    // The Explorer verb's way in (not part of IView): path is a local path as the file system
+    // names it, read through the wide file functions with no address rule, and shown in the
+    // dialog in the ANSI code page. The same results and error information as ShowDlg.
+    HRESULT ShowPath(const wchar_t* path);
+
 private:
     // The object's own IUnknown, which an aggregate holds; it never reaches the aggregate's
     // clients, because IView's IUnknown methods go to the aggregate.

@@ -1,0 +1,9 @@
+// The name endings of the files that the reader takes: one list for the folder walk of the
+// command line and for the Explorer verb, so that the two never offer different files.
+#pragma once
+
+#include <cstddef>
+
+// Lower case ASCII with the dot; names match them in any case.
+constexpr const char* PictureExtensions[] = {".jpg", ".jpeg", ".jpe", ".jfif"};
+constexpr size_t PictureExtensionCount = sizeof PictureExtensions / sizeof *PictureExtensions;
