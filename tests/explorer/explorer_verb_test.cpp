@@ -173,13 +173,13 @@ std::wstring Samples()
     return folder;
 }
 
-std::wstring SampleCopy(const std::wstring& folder, const std::wstring& name)
+std::wstring SampleCopy(const std::wstring& folder, const std::wstring& name, const wchar_t* sample = L"Canon_40D.jpg")
 {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     CreateDirectoryW((temp + folder).c_str(), nullptr);
     const std::wstring path = temp + folder + L"\\" + name;
-    EXPECT_TRUE(CopyFileW((Samples() + L"\\Canon_40D.jpg").c_str(), path.c_str(), FALSE)) << GetLastError();
+    EXPECT_TRUE(CopyFileW((Samples() + L"\\" + sample).c_str(), path.c_str(), FALSE)) << GetLastError();
     return path;
 }
 
@@ -188,6 +188,7 @@ struct VerbCase {
     std::wstring path;
     const wchar_t* message;  // null: the properties dialog lists Canon_40D.jpg
     bool isAnsiEntry;        // ShowExif called here, as a rundll32 that knows no W entry would
+    bool isCaptionPath = true;  // the caption names the path (as far as it is not cut)
 };
 
 void RunCase(const VerbCase& test, std::wstring line)
@@ -220,6 +221,9 @@ void RunCase(const VerbCase& test, std::wstring line)
         EXPECT_EQ(seen.texts, std::vector<std::wstring>{test.message});
     } else {
         EXPECT_EQ(seen.caption.rfind(Caption + L" - ", 0), 0u) << "caption";
+        if (test.isCaptionPath) {  // the path clicked, not one the address rules made of it
+            EXPECT_EQ(seen.caption, (Caption + L" - " + test.path).substr(0, seen.caption.size()));
+        }
         EXPECT_EQ(seen.rowCount, 17);
         EXPECT_EQ(seen.firstRow, L"相机厂商\tCanon");
     }
@@ -254,9 +258,13 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
         {"a JPEG without EXIF", samples + L"\\jfif_then_exif.jpg", NoExif, false},
         {"a missing file", samples + L"\\missing.jpg", L"不能读取图片，如果图片尚未下载完毕，请稍后重试。", false},
         {"code page 936 and blanks", inCodePage, nullptr, false},
-        // Names the address rules or the ANSI file functions cannot carry: by their short form.
-        {"outside code page 936", SampleCopy(L"other", L"한국 사진.jpg"), nullptr, false},
+        // Names that an address or the ANSI file functions would not carry: each is its own file.
+        {"outside code page 936", SampleCopy(L"other", L"한국 사진.jpg"), nullptr, false, false},
         {"a literal %20", SampleCopy(L"other", L"100%20 done.jpg"), nullptr, false},
+        {"an 8.3 name with %20 beside its blank twin", SampleCopy(L"pct", L"A%20B.JPG", L"jfif_then_exif.jpg"), NoExif,
+         false},
+        {"the blank twin", SampleCopy(L"pct", L"A B.JPG"), nullptr, false},
+        {"a folder with %20", SampleCopy(L"a%20b", L"c%20d.jpg"), nullptr, false},
         {"MAX_PATH or longer", SampleCopy(std::wstring(240, L'a'), L"Canon 40D.jpg"), nullptr, false},
         {"the ANSI entry", inCodePage, nullptr, true},
         {"the ANSI entry, a message", samples + L"\\jfif_then_exif.jpg", NoExif, true},
