@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <iterator>
+#include <thread>
 #include <vector>
 #ifdef _WIN32
 #include <fcntl.h>
@@ -15,6 +17,9 @@
 #include "cli/folder_walk.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
+#include "cli/ordered_run.h"
+#include "cli/picture_output.h"
+#include "cli/progress_line.h"
 #include "cli/replace_file.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
@@ -28,7 +33,7 @@ namespace {
 const char Usage[] =
     "usage: orvane [--json] ADDRESS...\n"
     "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
-    "       orvane [--json | --csv] -r FOLDER...\n"
+    "       orvane [--json | --csv] [-j N] [--quiet] -r FOLDER...\n"
     "Lists the Exif information of JPEG pictures.\n"
     "ADDRESS is an \"http://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a local path.\n"
     "  --json     one JSON object per address and line\n"
@@ -36,6 +41,9 @@ const char Usage[] =
     "             its address, message id and the 41 texts (RFC 4180, UTF-8, CR LF)\n"
     "  -r, --recursive  read every JPEG file below each FOLDER (.jpg .jpeg .jpe .jfif, any\n"
     "             case), sorted by path; other arguments are read as they are\n"
+    "  -j N, --jobs N  read on N threads (default: one a core, at most 16); the output is\n"
+    "             the same, in the same order, whatever N\n"
+    "  -q, --quiet  no progress line on a terminal during long runs\n"
     "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
     "             the rows, in code page 936 with CR LF (nothing when the list is empty)\n"
     "  --copy all|rows|info  print the dialog's clipboard text instead of the list, in code\n"
@@ -78,9 +86,26 @@ struct Options {
     std::string savePath;
     bool wantsCopy = false;
     CopyForm copyForm = CopyForm::AllRows;
+    unsigned threads = 0;  // 0: one a core
+    bool isQuiet = false;
     std::vector<std::string> addresses;
     std::string unknownOption;
 };
+
+// A count of 1 to 1024 in plain decimal digits.
+bool ParseThreadCount(const char* text, unsigned& threads)
+{
+    unsigned value = 0;
+    for (const char* digit = text; *digit; ++digit) {
+        if (*digit < '0' || *digit > '9' || value > 1024)
+            return false;
+        value = value * 10 + static_cast<unsigned>(*digit - '0');
+    }
+    if (value < 1 || value > 1024)
+        return false;
+    threads = value;
+    return true;
+}
 
 Options ParseArguments(int count, const char* const* arguments)
 {
@@ -102,6 +127,12 @@ Options ParseArguments(int count, const char* const* arguments)
             options.wantsHelp = true;
         else if (argument == "--version")
             options.wantsVersion = true;
+        else if (argument == "-q" || argument == "--quiet")
+            options.isQuiet = true;
+        else if ((argument == "-j" || argument == "--jobs") && i + 1 < count && ParseThreadCount(arguments[i + 1], options.threads))
+            ++i;
+        else if (argument.rfind("-j", 0) == 0 && ParseThreadCount(argument.c_str() + 2, options.threads))
+            continue;
         else if (argument == "--save" && i + 1 < count && arguments[i + 1][0])
             options.savePath = arguments[++i];
         else if (argument == "--copy" && i + 1 < count && ParseCopyForm(arguments[i + 1], options.copyForm)) {
@@ -113,63 +144,19 @@ Options ParseArguments(int count, const char* const* arguments)
     return options;
 }
 
-}  // namespace
-
-std::string ArgumentForDisplay(const std::string& argument)
-{
-#ifdef _WIN32
-    return Cp936ToUtf8(argument.data(), argument.size());  // the ANSI code page's arguments
-#else
-    return ValidUtf8(argument);
-#endif
-}
-
-namespace {
-
-bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std::ostream& err)
+bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std::string& err)
 {
     const std::string bytes = DialogSavedFile(outcome);
     if (bytes.empty()) {
-        err << "orvane: the list is empty; " << ArgumentForDisplay(path) << " not written\n";
+        err += "orvane: the list is empty; " + ArgumentForDisplay(path) + " not written\n";
         return true;
     }
     const std::string failure = ReplaceWholeFile(path, bytes);
     if (failure.empty())
         return true;
-    err << "orvane: cannot write " << ArgumentForDisplay(path) << ": " << failure << "\n";
+    err += "orvane: cannot write " + ArgumentForDisplay(path) + ": " + failure + "\n";
     return false;
 }
-
-}  // namespace
-
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
-{
-    std::string line = "{\"address\": " + JsonString(ArgumentForDisplay(address));
-    // The display form replaces what is not UTF-8: the bytes themselves tell two such names apart.
-    line += ", \"address_hex\": \"" + HexBytes(address.data(), address.size()) + "\"";
-    line += ", \"message_id\": " + std::to_string(outcome.messageId);
-    line += ", \"message\": " + JsonString(SlotToUtf8(outcome.message));
-    line += ", \"slots\": [";
-    for (int i = 0; i < SlotCount; ++i)
-        line += (i ? ", " : "") + JsonString(SlotToUtf8(outcome.slots[i]));
-    line += "], \"slots_hex\": [";
-    for (int i = 0; i < SlotCount; ++i) {
-        const char* slot = outcome.slots[i];
-        line += (i ? ", \"" : "\"") + HexBytes(slot, strnlen(slot, SlotSize - 1)) + "\"";
-    }
-    line += "]}";
-    return line;
-}
-
-std::string FormatRows(const AddressOutcome& outcome)
-{
-    std::string text;
-    for (int i = 0; i < outcome.rowCount; ++i)
-        text += SlotToUtf8(outcome.rows[i].label) + "\t" + SlotToUtf8(outcome.rows[i].text) + "\n";
-    return text;
-}
-
-namespace {
 
 // The usage error that a combination of options makes, or nullptr when they go together.
 const char* RefusedCombination(const Options& options)
@@ -196,64 +183,129 @@ std::vector<std::string> PicturesToRead(const Options& options, std::ostream& er
             pictures.push_back(argument);
             continue;
         }
-        const FolderPictures below = PicturesBelow(argument);
+        FolderPictures below = PicturesBelow(argument);
         for (const FolderProblem& problem : below.unreadableFolders) {
             err << "orvane: cannot read folder " << ArgumentForDisplay(problem.folder) << ": " << problem.reason << "\n";
             status = ExitSomeNotRead;
         }
-        pictures.insert(pictures.end(), below.paths.begin(), below.paths.end());
+        if (pictures.empty())
+            pictures = std::move(below.paths);
+        else
+            pictures.insert(pictures.end(), std::make_move_iterator(below.paths.begin()),
+                            std::make_move_iterator(below.paths.end()));
     }
     return pictures;
 }
 
 // Standard output that could not take what was written (a full disk, a closed pipe) is a
 // failure of the whole command, told once: the user must not take a cut table for the whole.
-bool OutputWasLost(std::ostream& out, std::ostream& err)
+// Every write is looked at as it is made, so that errno is still the failed write's own.
+bool WriteOrTell(std::ostream& out, const std::string& bytes, bool flushes, std::ostream& err)
 {
     errno = 0;
-    out.flush();
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (out && flushes)
+        out.flush();
     if (out)
-        return false;
+        return true;
     const int error = errno;
     err << "orvane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
-    return true;
+    return false;
 }
 
-constexpr int OutputLost = -1;
+// What one picture gives: its output, its line for standard error, its status. Kept in the
+// slots of the ordered run, whose buffers keep their room from picture to picture.
+struct ShownPicture {
+    AddressOutcome outcome;
+    std::string out;
+    std::string err;
+    std::string scratch;
+    int status = ExitAllRead;
+};
 
-// Reads one picture and shows it in the chosen form; returns its exit status, or OutputLost.
-// Its output is flushed before its failure is told: the two then keep their order, and a
-// failed write is seen here, not by the flush that standard error makes of standard output.
-int ShowPicture(const Options& options, const std::string& argument, bool headsLists, std::ostream& out,
-                std::ostream& err)
+// Reads one picture and makes what is shown of it in the chosen form; safe on any thread.
+void ShowPicture(const Options& options, const std::string& argument, bool headsLists, ShownPicture& shown)
 {
-    const AddressOutcome outcome = ReadArgument(argument, OwnModuleInstance());
+    const bool wantsSave = !options.savePath.empty();
+    ReadArgumentInto(shown.outcome, argument, OwnModuleInstance(), wantsSave);
+    const AddressOutcome& outcome = shown.outcome;
     const bool isRead = outcome.messageId == MessageOk;
-    int status = isRead ? ExitAllRead : ExitSomeNotRead;
-    if (isRead && !options.savePath.empty() && !SaveDialogFile(options.savePath, outcome, err))
-        status = ExitSomeNotRead;
+    shown.status = isRead ? ExitAllRead : ExitSomeNotRead;
+    shown.out.clear();
+    shown.err.clear();
+    if (isRead && wantsSave && !SaveDialogFile(options.savePath, outcome, shown.err))
+        shown.status = ExitSomeNotRead;
     if (options.isJson) {
-        out << FormatJsonOutcome(argument, outcome) << "\n";
+        AppendJsonOutcome(shown.out, argument, outcome, shown.scratch);
+        shown.out += '\n';
     } else if (options.isCsv) {
-        out << CsvLine(ArgumentForDisplay(argument), outcome) << CsvLineEnd;
+        shown.scratch.clear();
+        AppendArgumentForDisplay(shown.scratch, argument);
+        const std::string address = shown.scratch;
+        AppendCsvLine(shown.out, address, outcome, shown.scratch);
+        shown.out += CsvLineEnd;
     } else if (isRead && options.wantsCopy) {
-        WriteBytesUnchanged(out);
-        out << DialogCopyText(options.copyForm, outcome);
+        shown.out = DialogCopyText(options.copyForm, outcome);
     } else if (isRead) {
-        if (headsLists)
-            out << "== " << ArgumentForDisplay(argument) << "\n";
-        out << FormatRows(outcome);
+        if (headsLists) {
+            shown.out += "== ";
+            AppendArgumentForDisplay(shown.out, argument);
+            shown.out += '\n';
+        }
+        AppendRows(shown.out, outcome);
     }
-    if (OutputWasLost(out, err))
-        return OutputLost;
-    if (!isRead)
-        err << ArgumentForDisplay(argument) << ": " << SlotToUtf8(outcome.message) << "\n";
-    return status;
+    if (!isRead) {
+        AppendArgumentForDisplay(shown.err, argument);
+        shown.err += ": " + SlotToUtf8(outcome.message) + "\n";
+    }
+}
+
+// The number of threads that read: the POSIX back end holds at most PosixHandleCount files open
+// at once, and more threads than cores only wait.
+unsigned ReadingThreads(unsigned asked)
+{
+    constexpr unsigned MostThreads = 16;
+    if (asked == 0) {
+        asked = std::thread::hardware_concurrency();
+        asked = asked ? asked : 1;
+    }
+    return asked < MostThreads ? asked : MostThreads;
+}
+
+// Reads the pictures on worker threads and writes what each shows in their order; the status,
+// or ExitSomeNotRead at once when the output was lost.
+int ShowPictures(const Options& options, const std::vector<std::string>& pictures, std::ostream& out,
+                 std::ostream& err, const Terminals& terminals)
+{
+    // With -r the pictures' names come from the folders: each list is headed by its path.
+    const bool headsLists = options.isRecursive || pictures.size() > 1;
+    const unsigned threads = ReadingThreads(options.threads);
+    ProgressLine progress(err, pictures.size(), terminals.isErrTerminal && !options.isQuiet);
+    int status = ExitAllRead;
+    const bool isWhole = RunInOrder<ShownPicture>(
+        pictures.size(), threads, 64 * threads,
+        [&](size_t index, ShownPicture& shown) { ShowPicture(options, pictures[index], headsLists, shown); },
+        [&](size_t index, ShownPicture& shown) {
+            // A terminal sees each list as it is read; a file or pipe gets large writes.
+            if (!WriteOrTell(out, shown.out, terminals.isOutTerminal || !shown.err.empty(), err))
+                return false;
+            if (!shown.err.empty()) {
+                progress.Clear();
+                err << shown.err;
+            }
+            if (shown.status != ExitAllRead)
+                status = ExitSomeNotRead;
+            progress.Update(index + 1);
+            return true;
+        });
+    progress.Clear();
+    return isWhole && WriteOrTell(out, "", true, err) ? status : ExitSomeNotRead;
 }
 
 }  // namespace
 
-int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out, std::ostream& err)
+int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out, std::ostream& err,
+              const Terminals& terminals)
 {
     const Options options = ParseArguments(argumentCount, arguments);
     if (!options.unknownOption.empty()) {
@@ -261,8 +313,8 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         return ExitUsage;
     }
     if (options.wantsHelp || options.wantsVersion) {
-        out << (options.wantsHelp ? Usage : "orvane " ORVANE_VERSION "\n");
-        return OutputWasLost(out, err) ? ExitSomeNotRead : ExitAllRead;
+        const bool isWritten = WriteOrTell(out, options.wantsHelp ? Usage : "orvane " ORVANE_VERSION "\n", true, err);
+        return isWritten ? ExitAllRead : ExitSomeNotRead;
     }
     if (options.addresses.empty()) {
         err << "orvane: no address given\n" << Usage;
@@ -273,20 +325,18 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         return ExitUsage;
     }
 
+    // Standard error is written only after standard output was flushed where order matters:
+    // tied, every progress line would flush the table and hide where a write failed.
+    std::ostream* const tied = err.tie(nullptr);
     int status = ExitAllRead;
     const std::vector<std::string> pictures = PicturesToRead(options, err, status);
-    if (options.isCsv) {
-        WriteBytesUnchanged(out);  // the lines carry their own CR LF
-        out << CsvHeader(DefaultPlatform().loadText, OwnModuleInstance()) << CsvLineEnd;
-    }
-    // With -r the pictures' names come from the folders: each list is headed by its path.
-    const bool headsLists = options.isRecursive || pictures.size() > 1;
-    for (const std::string& picture : pictures) {
-        const int shown = ShowPicture(options, picture, headsLists, out, err);
-        if (shown == OutputLost)
-            return ExitSomeNotRead;
-        if (shown != ExitAllRead)
-            status = ExitSomeNotRead;
-    }
-    return OutputWasLost(out, err) ? ExitSomeNotRead : status;
+    if (options.isCsv || options.wantsCopy)
+        WriteBytesUnchanged(out);  // the texts carry their own CR LF
+    bool isWritten = true;
+    if (options.isCsv)
+        isWritten = WriteOrTell(out, CsvHeader(DefaultPlatform().loadText, OwnModuleInstance()) + CsvLineEnd, false, err);
+    if (isWritten && ShowPictures(options, pictures, out, err, terminals) != ExitAllRead)
+        status = ExitSomeNotRead;
+    err.tie(tied);
+    return isWritten ? status : ExitSomeNotRead;
 }

@@ -4,20 +4,20 @@
 #include <ostream>
 #include <string>
 
+#include "cli/picture_output.h"
 #include "cli/read_address.h"
 
 constexpr int ExitAllRead = 0;
 constexpr int ExitSomeNotRead = 1;
 constexpr int ExitUsage = 2;
 
-// One JSON object, without a line end: address, message_id, message, slots, slots_hex.
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome);
-
-// The listed rows, "label TAB text" and a line end each, in UTF-8.
-std::string FormatRows(const AddressOutcome& outcome);
-
-// A command-line argument (an address or a path) as UTF-8 for display.
-std::string ArgumentForDisplay(const std::string& argument);
+// Which of the two streams are terminals: a terminal gets each list as it is read, and standard
+// error the progress line of a long run.
+struct Terminals {
+    bool isOutTerminal = false;
+    bool isErrTerminal = false;
+};
 
 // The whole command: arguments without the program name; returns the exit status.
-int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out, std::ostream& err);
+int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out, std::ostream& err,
+              const Terminals& terminals = Terminals());

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "resources/code_page_936.h"
 #include "resources/text_ids.h"
 
 namespace {
@@ -15,21 +16,32 @@ std::string WithoutTrailingBlanks(std::string text)
 
 }  // namespace
 
-std::string CsvField(const std::string& rawText)
+void AppendCsvField(std::string& out, const char* text, size_t length)
 {
     // A spreadsheet runs a cell that begins like a formula; a photo's text must stay text. The
     // quote in front is what spreadsheets themselves take as "this is text".
-    const bool looksLikeFormula = !rawText.empty() && rawText[0] != 0 && std::strchr("=+-@\t\r", rawText[0]);
-    const std::string text = looksLikeFormula ? "'" + rawText : rawText;
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string field = "\"";
-    for (char c : text) {
-        if (c == '"')
-            field += '"';
-        field += c;
+    const bool looksLikeFormula = length > 0 && text[0] != 0 && std::strchr("=+-@\t\r", text[0]);
+    bool needsQuotes = false;
+    for (size_t i = 0; i < length && !needsQuotes; ++i)
+        needsQuotes = text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n';
+    if (needsQuotes)
+        out += '"';
+    if (looksLikeFormula)
+        out += '\'';
+    for (size_t i = 0; i < length; ++i) {
+        if (text[i] == '"')
+            out += '"';
+        out += text[i];
     }
-    return field + "\"";
+    if (needsQuotes)
+        out += '"';
+}
+
+std::string CsvField(const std::string& text)
+{
+    std::string field;
+    AppendCsvField(field, text.data(), text.size());
+    return field;
 }
 
 std::string CsvHeader(TextLoader loadText, Handle module)
@@ -44,12 +56,27 @@ std::string CsvHeader(TextLoader loadText, Handle module)
     return header;
 }
 
-std::string CsvLine(const std::string& displayAddress, const AddressOutcome& outcome)
+void AppendCsvLine(std::string& out, const std::string& displayAddress, const AddressOutcome& outcome,
+                   std::string& scratch)
 {
-    std::string line = CsvField(displayAddress) + "," + std::to_string(outcome.messageId);
+    AppendCsvField(out, displayAddress.data(), displayAddress.size());
+    out += ',';
+    out += std::to_string(outcome.messageId);
     // Whatever a failed reading left in the record is not information about the picture.
     const bool isRead = outcome.messageId == MessageOk;
-    for (int i = 0; i < SlotCount; ++i)
-        line += "," + (isRead ? CsvField(SlotToUtf8(outcome.slots[i])) : std::string());
+    for (int i = 0; i < SlotCount; ++i) {
+        out += ',';
+        if (!isRead)
+            continue;
+        scratch.clear();
+        AppendCp936AsUtf8(scratch, outcome.slots[i], strnlen(outcome.slots[i], SlotSize - 1));
+        AppendCsvField(out, scratch.data(), scratch.size());
+    }
+}
+
+std::string CsvLine(const std::string& displayAddress, const AddressOutcome& outcome)
+{
+    std::string line, scratch;
+    AppendCsvLine(line, displayAddress, outcome, scratch);
     return line;
 }

@@ -8,7 +8,7 @@ namespace {
 const char HexDigits[] = "0123456789abcdef";
 
 // The length of the valid UTF-8 character at text[at], or 0 when none starts there.
-size_t Utf8Length(const std::string& text, size_t at)
+size_t Utf8Length(const char* text, size_t size, size_t at)
 {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t lead = byte(at);
@@ -33,7 +33,7 @@ size_t Utf8Length(const std::string& text, size_t at)
     } else {
         return 0;
     }
-    if (text.size() - at < length)
+    if (size - at < length)
         return 0;
     if (byte(at + 1) < low || byte(at + 1) > high)
         return 0;
@@ -45,50 +45,66 @@ size_t Utf8Length(const std::string& text, size_t at)
 
 }  // namespace
 
-std::string JsonString(const std::string& utf8)
+void AppendJsonString(std::string& out, const char* utf8, size_t length)
 {
-    std::string result = "\"";
-    for (char c : utf8) {
+    out += '"';
+    for (size_t i = 0; i < length; ++i) {
+        const char c = utf8[i];
         const auto byte = static_cast<uint8_t>(c);
         if (c == '"' || c == '\\') {
-            result += '\\';
-            result += c;
+            out += '\\';
+            out += c;
         } else if (byte < 0x20) {
-            result += "\\u00";
-            result += HexDigits[byte >> 4];
-            result += HexDigits[byte & 0x0F];
+            out += "\\u00";
+            out += HexDigits[byte >> 4];
+            out += HexDigits[byte & 0x0F];
         } else {
-            result += c;
+            out += c;
         }
     }
-    result += '"';
+    out += '"';
+}
+
+void AppendHexBytes(std::string& out, const char* bytes, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<uint8_t>(bytes[i]);
+        out += HexDigits[byte >> 4];
+        out += HexDigits[byte & 0x0F];
+    }
+}
+
+void AppendValidUtf8(std::string& out, const char* text, size_t size)
+{
+    for (size_t at = 0; at < size;) {
+        const size_t length = Utf8Length(text, size, at);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            out.append(text + at, length);
+            at += length;
+        }
+    }
+}
+
+std::string JsonString(const std::string& utf8)
+{
+    std::string result;
+    AppendJsonString(result, utf8.data(), utf8.size());
     return result;
 }
 
 std::string HexBytes(const char* bytes, size_t length)
 {
     std::string result;
-    result.reserve(2 * length);
-    for (size_t i = 0; i < length; ++i) {
-        const auto byte = static_cast<uint8_t>(bytes[i]);
-        result += HexDigits[byte >> 4];
-        result += HexDigits[byte & 0x0F];
-    }
+    AppendHexBytes(result, bytes, length);
     return result;
 }
 
 std::string ValidUtf8(const std::string& text)
 {
     std::string result;
-    for (size_t at = 0; at < text.size();) {
-        const size_t length = Utf8Length(text, at);
-        if (length == 0) {
-            result += "\xEF\xBF\xBD";
-            ++at;
-        } else {
-            result.append(text, at, length);
-            at += length;
-        }
-    }
+    AppendValidUtf8(result, text.data(), text.size());
     return result;
 }

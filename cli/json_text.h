@@ -12,3 +12,8 @@ std::string HexBytes(const char* bytes, size_t length);
 
 // The text with every byte that starts no valid UTF-8 character replaced by U+FFFD.
 std::string ValidUtf8(const std::string& text);
+
+// The same three, appended to out: the output of many pictures is made in one reused buffer.
+void AppendJsonString(std::string& out, const char* utf8, size_t length);
+void AppendHexBytes(std::string& out, const char* bytes, size_t length);
+void AppendValidUtf8(std::string& out, const char* text, size_t length);

@@ -29,5 +29,15 @@ AddressOutcome ReadLocalPath(const std::string& path, Handle moduleInstance, con
 // over this build's platform for it.
 AddressOutcome ReadArgument(const std::string& argument, Handle moduleInstance);
 
+// The same three into an outcome that is reused: every member that is read afterwards is
+// overwritten. A path's dialog address (which needs the current directory) is made only when
+// wanted; otherwise it is empty.
+void ReadAddressInto(AddressOutcome& outcome, const std::string& address, Handle moduleInstance,
+                     const Platform& platform);
+void ReadLocalPathInto(AddressOutcome& outcome, const std::string& path, Handle moduleInstance,
+                       const Platform& platform, bool wantsDialogAddress);
+void ReadArgumentInto(AddressOutcome& outcome, const std::string& argument, Handle moduleInstance,
+                      bool wantsDialogAddress);
+
 // A slot, label or message text (code page 936, at most 63 bytes) as UTF-8.
 std::string SlotToUtf8(const char (&text)[SlotSize]);

@@ -132,15 +132,24 @@ uint32_t DecodeCp936(const uint8_t* bytes, size_t length, size_t* consumed)
     return unicode;
 }
 
-std::string Cp936ToUtf8(const char* text, size_t length)
+void AppendCp936AsUtf8(std::string& out, const char* text, size_t length)
 {
-    std::string out;
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     for (size_t at = 0; at < length;) {
+        if (bytes[at] < 0x80) {  // most slot texts are ASCII whole: no table for them
+            out += static_cast<char>(bytes[at++]);
+            continue;
+        }
         size_t consumed = 0;
         AppendUtf8(out, DecodeCp936(bytes + at, length - at, &consumed));
         at += consumed;
     }
+}
+
+std::string Cp936ToUtf8(const char* text, size_t length)
+{
+    std::string out;
+    AppendCp936AsUtf8(out, text, length);
     return out;
 }
 

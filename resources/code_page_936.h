@@ -33,6 +33,8 @@ uint32_t DecodeCp936(const uint8_t* bytes, size_t length, size_t* consumed);
 
 // The whole text as UTF-8, invalid sequences as U+FFFD.
 std::string Cp936ToUtf8(const char* text, size_t length);
+// The same, appended to out: a caller that converts many texts reuses one buffer.
+void AppendCp936AsUtf8(std::string& out, const char* text, size_t length);
 
 // LoadStringA-style conversion: the UTF-8 text in code page 936 into buffer, cut at size - 1
 // bytes without splitting a character, always terminated; returns the bytes written.

@@ -345,6 +345,49 @@ TEST(CliEndToEnd, LostOutputAndUnreadableFoldersAreToldAndMakeStatusOne)
     EXPECT_EQ(std::system(("chmod -R u+rwx " + Quoted(tree) + " && rm -rf " + Quoted(tree)).c_str()), 0);
 }
 
+// Any number of threads prints the bytes of one; a long run draws its progress line only on a
+// terminal, and clears it.
+TEST(CliEndToEnd, ThreadsPrintWhatOneThreadPrintsAndProgressIsForTerminalsOnly)
+{
+    char directory[] = "/tmp/orvane-many-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string tree = directory;
+    for (int folder = 0; folder < 40; ++folder) {  // 360 files: more than a progress line needs
+        const std::string below = tree + "/" + std::to_string(folder);
+        ASSERT_EQ(mkdir(below.c_str(), 0755), 0);
+        for (const Sample& sample : Samples) {
+            const std::string name = std::string("/") + sample.name + ".jpg";
+            ASSERT_EQ(link((SamplesDirectory + name).c_str(), (below + name).c_str()), 0);
+        }
+    }
+    for (const char* form : {"", "--json ", "--csv "}) {
+        const ProgramRun one = RunProgram("/", std::string(form) + "-j 1 -r " + Quoted(tree));
+        EXPECT_EQ(one.status, ExitSomeNotRead) << form;
+        EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), 40) << "only jfif_then_exif.jpg's lines";
+        for (const char* threads : {"-j 8 ", "-j3 ", ""}) {
+            const ProgramRun many = RunProgram("/", std::string(form) + threads + "-r " + Quoted(tree));
+            EXPECT_EQ(many.out, one.out) << form << threads;
+            EXPECT_EQ(many.err, one.err) << form << threads;
+            EXPECT_EQ(many.status, one.status) << form << threads;
+        }
+    }
+    EXPECT_EQ(std::string(ProgramRun(RunProgram("/", "--csv -r " + Quoted(tree))).err).find(" files, "), std::string::npos);
+    // script(1) gives the program a terminal for both streams.
+    for (const char* quiet : {"", "--quiet "}) {
+        const std::string command = Quoted(ORVANE_CLI_PATH) + " " + quiet + "--csv -r " + Quoted(tree) + " 2>&1";
+        FILE* pipe = popen(("script -qec " + Quoted(command) + " /dev/null").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string seen;
+        char buffer[4096];
+        for (size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            seen.append(buffer, count);
+        pclose(pipe);
+        EXPECT_EQ(seen.find("360/360 files, ") != std::string::npos, !*quiet) << quiet;
+        EXPECT_EQ(seen.size() > 2 && seen.compare(seen.size() - 2, 2, " \r") == 0, !*quiet) << "cleared at the end";
+    }
+    EXPECT_EQ(std::system(("rm -rf " + Quoted(tree)).c_str()), 0);
+}
+
 // A save that cannot be completed (here the file size limit) leaves the old file as it was.
 TEST(CliEndToEnd, SaveThatFailsKeepsTheOldFile)
 {

@@ -1,6 +1,8 @@
 // The command-line front end: JSON text, hex, local paths into addresses, options and exit status.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -9,6 +11,7 @@
 #include "cli/command_line.h"
 #include "cli/csv_output.h"
 #include "cli/folder_walk.h"
+#include "cli/ordered_run.h"
 #include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "resources/text_table.h"
@@ -162,6 +165,39 @@ TEST(FolderWalk, PicturesAreKnownByTheirExtensionInAnyCase)
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsPictureName(c.name), c.isJpeg) << c.name;
+}
+
+// Whatever the threads and the window, results arrive in index order, each made once, and a
+// stop ends the run at that item.
+TEST(OrderedRun, ResultsArriveInOrderAndAStopEndsTheRun)
+{
+    const struct {
+        size_t count;
+        unsigned threads;
+        size_t window;
+        size_t stopAt;  // count: no stop
+    } cases[] = {{0, 4, 8, 0}, {1, 4, 8, 1}, {1000, 1, 1, 1000}, {1000, 3, 1, 1000}, {1000, 8, 16, 1000},
+                 {1000, 8, 16, 10}, {50, 16, 4, 0}};
+    for (const auto& c : cases) {
+        std::vector<size_t> seen;
+        std::atomic<size_t> produced{0};
+        const bool isWhole = RunInOrder<size_t>(
+            c.count, c.threads, c.window,
+            [&](size_t index, size_t& slot) {
+                slot = index * 7;
+                ++produced;
+            },
+            [&](size_t index, size_t& slot) {
+                seen.push_back(slot / 7);
+                return index != c.stopAt;
+            });
+        const size_t expected = c.stopAt < c.count ? c.stopAt + 1 : c.count;
+        EXPECT_EQ(isWhole, c.stopAt >= c.count) << c.count << " " << c.threads;
+        ASSERT_EQ(seen.size(), expected) << c.count << " " << c.threads;
+        for (size_t i = 0; i < seen.size(); ++i)
+            ASSERT_EQ(seen[i], i);
+        EXPECT_LE(produced.load(), expected + c.window) << "no more than the window ahead";
+    }
 }
 
 TEST(PlainRows, RowsAreLabelTabTextInUtf8)

@@ -1,0 +1,93 @@
+// The plain list and the JSON line of a picture, made straight into the output buffer: per
+// photo the front end then costs a few appends, not a string for every text.
+#include "cli/picture_output.h"
+
+#include <cstring>
+
+#include "cli/json_text.h"
+#include "resources/code_page_936.h"
+
+namespace {
+
+void AppendSlotText(std::string& out, const char (&text)[SlotSize])
+{
+    AppendCp936AsUtf8(out, text, strnlen(text, SlotSize - 1));
+}
+
+void AppendSlotJson(std::string& out, const char (&text)[SlotSize], std::string& scratch)
+{
+    scratch.clear();
+    AppendSlotText(scratch, text);
+    AppendJsonString(out, scratch.data(), scratch.size());
+}
+
+}  // namespace
+
+void AppendArgumentForDisplay(std::string& out, const std::string& argument)
+{
+#ifdef _WIN32
+    AppendCp936AsUtf8(out, argument.data(), argument.size());  // the ANSI code page's arguments
+#else
+    AppendValidUtf8(out, argument.data(), argument.size());
+#endif
+}
+
+std::string ArgumentForDisplay(const std::string& argument)
+{
+    std::string shown;
+    AppendArgumentForDisplay(shown, argument);
+    return shown;
+}
+
+void AppendJsonOutcome(std::string& out, const std::string& address, const AddressOutcome& outcome,
+                       std::string& scratch)
+{
+    out += "{\"address\": ";
+    scratch.clear();
+    AppendArgumentForDisplay(scratch, address);
+    AppendJsonString(out, scratch.data(), scratch.size());
+    // The display form replaces what is not UTF-8: the bytes themselves tell two such names apart.
+    out += ", \"address_hex\": \"";
+    AppendHexBytes(out, address.data(), address.size());
+    out += "\", \"message_id\": ";
+    out += std::to_string(outcome.messageId);
+    out += ", \"message\": ";
+    AppendSlotJson(out, outcome.message, scratch);
+    out += ", \"slots\": [";
+    for (int i = 0; i < SlotCount; ++i) {
+        if (i)
+            out += ", ";
+        AppendSlotJson(out, outcome.slots[i], scratch);
+    }
+    out += "], \"slots_hex\": [";
+    for (int i = 0; i < SlotCount; ++i) {
+        out += i ? ", \"" : "\"";
+        AppendHexBytes(out, outcome.slots[i], strnlen(outcome.slots[i], SlotSize - 1));
+        out += '"';
+    }
+    out += "]}";
+}
+
+std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
+{
+    std::string line, scratch;
+    AppendJsonOutcome(line, address, outcome, scratch);
+    return line;
+}
+
+void AppendRows(std::string& out, const AddressOutcome& outcome)
+{
+    for (int i = 0; i < outcome.rowCount; ++i) {
+        AppendSlotText(out, outcome.rows[i].label);
+        out += '\t';
+        AppendSlotText(out, outcome.rows[i].text);
+        out += '\n';
+    }
+}
+
+std::string FormatRows(const AddressOutcome& outcome)
+{
+    std::string text;
+    AppendRows(text, outcome);
+    return text;
+}

@@ -1,0 +1,22 @@
+// What the front end prints of one reading attempt: the plain rows, a JSON object, and the
+// argument as UTF-8; each appended to a buffer that the caller reuses from picture to picture.
+#pragma once
+
+#include <string>
+
+#include "cli/read_address.h"
+
+// A command-line argument (an address or a path) as UTF-8 for display: on Windows the ANSI code
+// page's text converted, natively its bytes with what is not UTF-8 replaced by U+FFFD.
+std::string ArgumentForDisplay(const std::string& argument);
+void AppendArgumentForDisplay(std::string& out, const std::string& argument);
+
+// One JSON object, without a line end: address, address_hex, message_id, message, slots,
+// slots_hex. scratch is a buffer of the caller's for each text's UTF-8.
+void AppendJsonOutcome(std::string& out, const std::string& address, const AddressOutcome& outcome,
+                       std::string& scratch);
+std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome);
+
+// The listed rows, "label TAB text" and a line end each, in UTF-8.
+void AppendRows(std::string& out, const AddressOutcome& outcome);
+std::string FormatRows(const AddressOutcome& outcome);

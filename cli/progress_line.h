@@ -1,0 +1,34 @@
+// A one-line progress display on standard error for long runs: files done of found, rate and
+// time, redrawn in place and cleared at the end.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <ostream>
+
+class ProgressLine {
+public:
+    // Shown only when isShown (standard error is a terminal, not turned off) and the run has
+    // more than ShownFrom files: a short run ends before a display could say anything.
+    ProgressLine(std::ostream& err, size_t total, bool isShown);
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+    ~ProgressLine() { Clear(); }
+
+    static constexpr size_t ShownFrom = 300;
+
+    // done files of the total; redraws at most every RedrawInterval.
+    void Update(size_t done);
+    // Takes the line away, before a line of its own is written to err and at the end.
+    void Clear();
+
+private:
+    static constexpr std::chrono::milliseconds RedrawInterval{200};
+
+    std::ostream& err_;
+    size_t total_;
+    bool isShown_;
+    size_t drawnLength_ = 0;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point lastDrawn_;
+};
