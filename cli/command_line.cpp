@@ -224,7 +224,8 @@ struct ShownPicture {
 };
 
 // Reads one picture and makes what is shown of it in the chosen form; safe on any thread.
-void ShowPicture(const Options& options, const std::string& argument, bool headsLists, ShownPicture& shown)
+void ShowPicture(const Options& options, const std::string& argument, bool headsLists, const RowLabels& labels,
+                 ShownPicture& shown)
 {
     const bool wantsSave = !options.savePath.empty();
     ReadArgumentInto(shown.outcome, argument, OwnModuleInstance(), wantsSave);
@@ -252,7 +253,7 @@ void ShowPicture(const Options& options, const std::string& argument, bool heads
             AppendArgumentForDisplay(shown.out, argument);
             shown.out += '\n';
         }
-        AppendRows(shown.out, outcome);
+        AppendRows(shown.out, outcome, &labels);
     }
     if (!isRead) {
         AppendArgumentForDisplay(shown.err, argument);
@@ -281,10 +282,12 @@ int ShowPictures(const Options& options, const std::vector<std::string>& picture
     const bool headsLists = options.isRecursive || pictures.size() > 1;
     const unsigned threads = ReadingThreads(options.threads);
     ProgressLine progress(err, pictures.size(), terminals.isErrTerminal && !options.isQuiet);
+    RowLabels labels;  // the same for every picture of the run
+    LoadRowLabels(labels, DefaultPlatform().loadText, OwnModuleInstance());
     int status = ExitAllRead;
     const bool isWhole = RunInOrder<ShownPicture>(
         pictures.size(), threads, 64 * threads,
-        [&](size_t index, ShownPicture& shown) { ShowPicture(options, pictures[index], headsLists, shown); },
+        [&](size_t index, ShownPicture& shown) { ShowPicture(options, pictures[index], headsLists, labels, shown); },
         [&](size_t index, ShownPicture& shown) {
             // A terminal sees each list as it is read; a file or pipe gets large writes.
             if (!WriteOrTell(out, shown.out, terminals.isOutTerminal || !shown.err.empty(), err))

@@ -18,21 +18,29 @@ std::string WithoutTrailingBlanks(std::string text)
 
 void AppendCsvField(std::string& out, const char* text, size_t length)
 {
+    if (length == 0)
+        return;  // most of a picture's 41 slots
     // A spreadsheet runs a cell that begins like a formula; a photo's text must stay text. The
     // quote in front is what spreadsheets themselves take as "this is text".
-    const bool looksLikeFormula = length > 0 && text[0] != 0 && std::strchr("=+-@\t\r", text[0]);
+    const bool looksLikeFormula = text[0] != 0 && std::strchr("=+-@\t\r", text[0]);
     bool needsQuotes = false;
-    for (size_t i = 0; i < length && !needsQuotes; ++i)
-        needsQuotes = text[i] == ',' || text[i] == '"' || text[i] == '\r' || text[i] == '\n';
+    for (size_t i = 0; i < length && !needsQuotes; ++i) {
+        const char c = text[i];
+        needsQuotes = c <= ',' && (c == ',' || c == '"' || c == '\r' || c == '\n');  // one compare for most
+    }
     if (needsQuotes)
         out += '"';
     if (looksLikeFormula)
         out += '\'';
+    size_t plain = 0;  // each quote is doubled; the runs between are appended whole
     for (size_t i = 0; i < length; ++i) {
-        if (text[i] == '"')
+        if (text[i] == '"') {
+            out.append(text + plain, i + 1 - plain);
             out += '"';
-        out += text[i];
+            plain = i + 1;
+        }
     }
+    out.append(text + plain, length - plain);
     if (needsQuotes)
         out += '"';
 }

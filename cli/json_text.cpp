@@ -48,35 +48,47 @@ size_t Utf8Length(const char* text, size_t size, size_t at)
 void AppendJsonString(std::string& out, const char* utf8, size_t length)
 {
     out += '"';
+    size_t plain = 0;  // the start of a run that needs no escape, appended whole
     for (size_t i = 0; i < length; ++i) {
         const char c = utf8[i];
         const auto byte = static_cast<uint8_t>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            out += "\\u00";
-            out += HexDigits[byte >> 4];
-            out += HexDigits[byte & 0x0F];
+        if (c != '"' && c != '\\' && byte >= 0x20)
+            continue;
+        out.append(utf8 + plain, i - plain);
+        plain = i + 1;
+        if (byte < 0x20) {
+            const char escape[] = {'\\', 'u', '0', '0', HexDigits[byte >> 4], HexDigits[byte & 0x0F]};
+            out.append(escape, sizeof escape);
         } else {
-            out += c;
+            const char escape[] = {'\\', c};
+            out.append(escape, sizeof escape);
         }
     }
+    out.append(utf8 + plain, length - plain);
     out += '"';
 }
 
 void AppendHexBytes(std::string& out, const char* bytes, size_t length)
 {
+    const size_t start = out.size();
+    out.resize(start + 2 * length);
+    char* digits = &out[start];
     for (size_t i = 0; i < length; ++i) {
         const auto byte = static_cast<uint8_t>(bytes[i]);
-        out += HexDigits[byte >> 4];
-        out += HexDigits[byte & 0x0F];
+        digits[2 * i] = HexDigits[byte >> 4];
+        digits[2 * i + 1] = HexDigits[byte & 0x0F];
     }
 }
 
 void AppendValidUtf8(std::string& out, const char* text, size_t size)
 {
     for (size_t at = 0; at < size;) {
+        size_t ascii = at;  // paths are mostly ASCII: appended as one run
+        while (ascii < size && static_cast<uint8_t>(text[ascii]) < 0x80)
+            ++ascii;
+        out.append(text + at, ascii - at);
+        if ((at = ascii) == size)
+            break;
         const size_t length = Utf8Length(text, size, at);
         if (length == 0) {
             out += "\xEF\xBF\xBD";

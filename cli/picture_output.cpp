@@ -6,6 +6,7 @@
 
 #include "cli/json_text.h"
 #include "resources/code_page_936.h"
+#include "resources/text_ids.h"
 
 namespace {
 
@@ -75,10 +76,27 @@ std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& 
     return line;
 }
 
-void AppendRows(std::string& out, const AddressOutcome& outcome)
+void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module)
+{
+    for (int i = 0; i < SlotCount; ++i) {
+        labels.cp936[i][0] = 0;
+        loadText(module, TextSlotLabelBase + static_cast<TextId>(i), labels.cp936[i], SlotSize);
+        labels.cp936[i][SlotSize - 1] = 0;
+        labels.utf8[i].clear();
+        AppendSlotText(labels.utf8[i], labels.cp936[i]);
+    }
+}
+
+void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels* labels)
 {
     for (int i = 0; i < outcome.rowCount; ++i) {
-        AppendSlotText(out, outcome.rows[i].label);
+        const SlotRow& row = outcome.rows[i];
+        const bool isKnown = labels && row.slot >= 0 && row.slot < SlotCount &&
+                             strncmp(labels->cp936[row.slot], row.label, SlotSize) == 0;
+        if (isKnown)
+            out += labels->utf8[row.slot];
+        else
+            AppendSlotText(out, row.label);
         out += '\t';
         AppendSlotText(out, outcome.rows[i].text);
         out += '\n';

@@ -17,6 +17,14 @@ void AppendJsonOutcome(std::string& out, const std::string& address, const Addre
                        std::string& scratch);
 std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome);
 
-// The listed rows, "label TAB text" and a line end each, in UTF-8.
-void AppendRows(std::string& out, const AddressOutcome& outcome);
+// The 41 list labels in UTF-8, converted once for a whole run rather than for every row.
+struct RowLabels {
+    char cp936[SlotCount][SlotSize];
+    std::string utf8[SlotCount];
+};
+void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module);
+
+// The listed rows, "label TAB text" and a line end each, in UTF-8; a row's label is taken from
+// labels when they are given and hold the same bytes.
+void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels* labels = nullptr);
 std::string FormatRows(const AddressOutcome& outcome);

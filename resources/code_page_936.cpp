@@ -1,7 +1,6 @@
 // Code page 936 tables: the double-byte half comes from the Windows code page file.
 #include "resources/code_page_936.h"
 
-#include <algorithm>
 #include <array>
 
 namespace {
@@ -24,28 +23,19 @@ constexpr uint32_t EuroSign = 0x20AC;
 constexpr uint8_t LastByte = 0xFF;
 constexpr uint32_t LastByteCharacter = 0xF8F5;
 
-struct Reverse {
-    uint16_t unicode;
-    uint16_t code;
-};
-
-// Built once, on the first encode; no heap.
-const std::array<Reverse, LeadCount * TrailCount>& ReverseTable(size_t* used)
+// The code of every character of the Basic Multilingual Plane that has one (0: none), filled in
+// one pass on the first encode: a start-up cost of one table walk, not of a sort. Where two codes
+// decode to one character, the first in code order is the one encoded.
+const std::array<uint16_t, 0x10000>& ReverseTable()
 {
-    static size_t count = 0;
-    static const std::array<Reverse, LeadCount * TrailCount> table = [] {
-        std::array<Reverse, LeadCount * TrailCount> built{};
-        size_t n = 0;
-        for (int lead = 0; lead < LeadCount; ++lead)
-            for (int trail = 0; trail < TrailCount; ++trail)
+    static const std::array<uint16_t, 0x10000> table = [] {
+        std::array<uint16_t, 0x10000> built{};
+        for (int lead = LeadCount - 1; lead >= 0; --lead)
+            for (int trail = TrailCount - 1; trail >= 0; --trail)
                 if (uint16_t unicode = DoubleByteTable[lead][trail])
-                    built[n++] = {unicode, static_cast<uint16_t>(((FirstLead + lead) << 8) | (FirstTrail + trail))};
-        std::sort(built.begin(), built.begin() + static_cast<std::ptrdiff_t>(n),
-                  [](const Reverse& a, const Reverse& b) { return a.unicode < b.unicode; });
-        count = n;
+                    built[unicode] = static_cast<uint16_t>(((FirstLead + lead) << 8) | (FirstTrail + trail));
         return built;
     }();
-    *used = count;
     return table;
 }
 
@@ -64,14 +54,12 @@ int EncodeCharacter(uint32_t unicode, uint16_t* code)
         *code = LastByte;
         return 1;
     }
-    size_t used = 0;
-    const auto& table = ReverseTable(&used);
-    auto end = table.begin() + static_cast<std::ptrdiff_t>(used);
-    auto found = std::lower_bound(table.begin(), end, unicode,
-                                  [](const Reverse& r, uint32_t u) { return r.unicode < u; });
-    if (found == end || found->unicode != unicode)
+    if (unicode >= 0x10000)
         return 0;
-    *code = found->code;
+    const uint16_t found = ReverseTable()[unicode];
+    if (found == 0)
+        return 0;
+    *code = found;
     return 2;
 }
 
@@ -136,10 +124,12 @@ void AppendCp936AsUtf8(std::string& out, const char* text, size_t length)
 {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text);
     for (size_t at = 0; at < length;) {
-        if (bytes[at] < 0x80) {  // most slot texts are ASCII whole: no table for them
-            out += static_cast<char>(bytes[at++]);
-            continue;
-        }
+        size_t ascii = at;  // most slot texts are ASCII whole: appended as one run, no table
+        while (ascii < length && bytes[ascii] < 0x80)
+            ++ascii;
+        out.append(text + at, ascii - at);
+        if ((at = ascii) == length)
+            break;
         size_t consumed = 0;
         AppendUtf8(out, DecodeCp936(bytes + at, length - at, &consumed));
         at += consumed;
