@@ -1,4 +1,5 @@
-// Wide text in the ANSI code page, as ATL's conversion helpers give it to 8-bit calls.
+// Text between wide and the ANSI code page, as ATL's conversion helpers give it to and from
+// 8-bit calls: the module's one conversion each way.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +15,11 @@ using AnsiText = std::unique_ptr<char[]>;
 // conversion's int; the system's error when the conversion fails. Nothing is read before the
 // size is known to fit.
 HRESULT WideToAnsi(const WCHAR* text, UINT length, AnsiText& copy);
+
+using WideCopy = std::unique_ptr<WCHAR[]>;
+
+// The wide form of ANSI text and its terminator, converted with flags 0. No ANSI character
+// takes less than a byte, so the byte length plus one is always room enough. A null text gives
+// a null copy; E_OUTOFMEMORY when no copy can be had; the system's error when the conversion
+// fails.
+HRESULT AnsiToWide(const char* text, WideCopy& copy);
