@@ -85,10 +85,10 @@ HRESULT CommandModulePath(WideText& path)
     if (FAILED(result) || IsCarriedByCommand(path.get()))
         return result;
     WideText shortPath;
-    if (FAILED(result = ConvertedPath(GetShortPathNameW, path.get(), shortPath)))
+    if ((result = ConvertedPath(GetShortPathNameW, path.get(), shortPath)) == E_OUTOFMEMORY)
         return result;
-    if (!IsCarriedByCommand(shortPath.get()))
-        return ExplorerVerbPathUnusable;
+    if (FAILED(result) || !IsCarriedByCommand(shortPath.get()))
+        return ExplorerVerbPathUnusable;  // a volume without short names gives none, or the long path
     path.swap(shortPath);
     return S_OK;
 }
