@@ -1,7 +1,8 @@
-// The one wide-to-8-bit conversion of the Windows side, into the ANSI code page or UTF-8.
+// The wide text conversions of the Windows side: to the ANSI code page or UTF-8, and from ANSI.
 #include "atl/atl_conversion.h"
 
 #include <climits>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -35,4 +36,23 @@ HRESULT WideToAnsi(const WCHAR* text, UINT length, AnsiText& copy) { return Wide
 HRESULT WideToUtf8(const WCHAR* text, UINT length, AnsiText& copy)
 {
     return WideTo(CP_UTF8, WC_ERR_INVALID_CHARS, 3, 1, text, length, copy);
+}
+
+HRESULT AnsiToWide(const char* text, WideCopy& copy)
+{
+    copy.reset();
+    if (!text)
+        return S_OK;
+    const size_t size = strlen(text) + 1;
+    if (size > INT_MAX)
+        return E_OUTOFMEMORY;
+    WideCopy converted(new (std::nothrow) WCHAR[size]);
+    if (!converted)
+        return E_OUTOFMEMORY;
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, converted.get(), static_cast<int>(size)) == 0) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
+    copy = std::move(converted);
+    return S_OK;
 }

@@ -1,5 +1,5 @@
-// Wide text in the ANSI code page, as ATL's conversion helpers give it to 8-bit calls, and in
-// UTF-8 for the local-path back end.
+// Text between wide and 8-bit forms, as ATL's conversion helpers give it to and from 8-bit
+// calls: to the ANSI code page or UTF-8, and from the ANSI code page.
 #pragma once
 
 #include <windows.h>
@@ -20,3 +20,11 @@ HRESULT WideToAnsi(const WCHAR* text, UINT length, AnsiText& copy);
 // (an unpaired surrogate) fails with the system's error, never with a stand-in character that
 // could name another file. A null text gives a null copy.
 HRESULT WideToUtf8(const WCHAR* text, UINT length, AnsiText& copy);
+
+using WideCopy = std::unique_ptr<WCHAR[]>;
+
+// The wide form of ANSI text and its terminator, converted with flags 0. No ANSI character
+// takes less than a byte, so the byte length plus one is always room enough. A null text gives
+// a null copy; E_OUTOFMEMORY when no copy can be had; the system's error when the conversion
+// fails.
+HRESULT AnsiToWide(const char* text, WideCopy& copy);

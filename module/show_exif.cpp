@@ -3,20 +3,16 @@
 // in differs, a local path in place of an address.
 #include <windows.h>
 
+#include "atl/atl_conversion.h"
+#include "atl/atl_module.h"
+#include "module/exports.h"
 #include "module/wide_text.h"
 #include "resources/text_ids.h"
-#include "ui/resource_ids.h"
+#include "ui/failure_message.h"
 #include "view/orvane.h"
 #include "view/view.h"
 
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 namespace {
-
-HMODULE ThisModule()
-{
-    return reinterpret_cast<HMODULE>(&__ImageBase);
-}
 
 // The rest of rundll32's command line: the verb's "%1", still in its quotes.
 WideText PathOfCommandLine(const wchar_t* commandLine)
@@ -53,36 +49,6 @@ HRESULT ShowPicture(const wchar_t* path)
     return result;
 }
 
-// The caption of the properties dialog's template (extended or classic form), read in place:
-// the message box then reads as the dialog's own. Null when the template cannot be read.
-const wchar_t* DialogCaption()
-{
-    const WORD DialogType = 5;  // RT_DIALOG, spelled out because the macro follows UNICODE
-    HRSRC found = FindResourceW(ThisModule(), MAKEINTRESOURCEW(IDD_PROPERTIES), MAKEINTRESOURCEW(DialogType));
-    HGLOBAL loaded = found ? LoadResource(ThisModule(), found) : nullptr;
-    const WORD* words = loaded ? static_cast<const WORD*>(LockResource(loaded)) : nullptr;
-    if (!words)
-        return nullptr;
-    const size_t count = SizeofResource(ThisModule(), found) / sizeof(WORD);
-    size_t at = count >= 2 && words[1] == 0xFFFF ? 13 : 9;  // the fixed header, in words
-    for (int field = 0; field < 2; ++field) {  // menu, then window class: none, an ordinal or a text
-        if (at >= count)
-            return nullptr;
-        if (words[at] == 0xFFFF) {
-            at += 2;
-        } else {
-            while (at < count && words[at] != 0)
-                ++at;
-            ++at;
-        }
-    }
-    for (size_t end = at; end < count; ++end) {
-        if (words[end] == 0)
-            return reinterpret_cast<const wchar_t*>(words + at);
-    }
-    return nullptr;
-}
-
 // The description that ShowDlg left as the thread's error information; a failure that left none
 // (the object not made, the address not converted) is still told, with message 309.
 void ShowFailure(HWND owner)
@@ -97,8 +63,8 @@ void ShowFailure(HWND owner)
         info->Release();
     }
     if (!text[0])
-        LoadStringW(ThisModule(), TextCannotShowDialog, text, static_cast<int>(sizeof text / sizeof *text));
-    MessageBoxW(owner, text, DialogCaption(), MB_OK | MB_ICONEXCLAMATION);
+        LoadStringW(AtlModuleInstance(), TextCannotShowDialog, text, static_cast<int>(sizeof text / sizeof *text));
+    ShowFailureText(owner, AtlModuleInstance(), text);
 }
 
 void ShowExifOf(HWND window, const wchar_t* commandLine)
@@ -125,14 +91,7 @@ extern "C" void CALLBACK ShowExifW(HWND window, HINSTANCE, LPWSTR commandLine, i
 // For a rundll32 that looks for the ANSI entry alone: the line is in the ANSI code page.
 extern "C" void CALLBACK ShowExif(HWND window, HINSTANCE, LPSTR commandLine, int)
 {
-    wchar_t* wide = nullptr;
-    const int characters = commandLine ? MultiByteToWideChar(CP_ACP, 0, commandLine, -1, nullptr, 0) : 0;
-    if (characters > 0) {
-        wide = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(characters) * sizeof(wchar_t)));
-        if (wide)
-            MultiByteToWideChar(CP_ACP, 0, commandLine, -1, wide, characters);
-    }
-    ShowExifOf(window, wide ? wide : L"");  // no memory: the address message says it is unusable
-    if (wide)
-        HeapFree(GetProcessHeap(), 0, wide);
+    WideCopy wide;
+    AnsiToWide(commandLine, wide);
+    ShowExifOf(window, wide ? wide.get() : L"");  // no memory: the address message says it is unusable
 }

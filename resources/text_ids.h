@@ -8,6 +8,7 @@ using TextId = uint32_t;
 constexpr TextId TextProductName = 100;      // also the internet agent name
 constexpr TextId TextColumnItem = 101;
 constexpr TextId TextColumnInformation = 102;
+constexpr TextId TextExplorerVerb = 103;     // the Explorer menu item
 constexpr TextId TextSlotLabelBase = 110;    // + InfoSlot
 constexpr TextId TextExposureProgramBase = 160;
 constexpr TextId TextMeteringBase = 180;

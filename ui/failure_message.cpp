@@ -31,8 +31,15 @@ void ShowFailure(HWND owner, HINSTANCE module, TextId text, DWORD error)
             memcpy(message + length, "\r\n", 2);
     }
     char caption[SlotSize] = {};
-    LoadModuleText(module, TextProductName, caption, sizeof caption);
+    LoadModuleText(module, FailureCaption, caption, sizeof caption);
     MessageBoxA(owner, message, caption, MB_OK | MB_ICONERROR);
+}
+
+void ShowFailureText(HWND owner, HINSTANCE module, const wchar_t* text)
+{
+    wchar_t caption[SlotSize] = {};
+    LoadStringW(module, FailureCaption, caption, SlotSize);
+    MessageBoxW(owner, text, caption, MB_OK | MB_ICONERROR);
 }
 
 DWORD LastFailure()

@@ -5,10 +5,14 @@
 
 #include "resources/text_ids.h"
 
+// The caption of every failure box the module shows, from the dialogs' commands or elsewhere.
+constexpr TextId FailureCaption = TextProductName;
+
 // A message box owned by owner: the string-table text, then on a line of its own the system's
-// reason for error (none when error is 0 or the system has no text for it). The caption is the
-// product name, the same for every such box.
+// reason for error (none when error is 0 or the system has no text for it).
 void ShowFailure(HWND owner, HINSTANCE module, TextId text, DWORD error);
+// The same box for a text that is wide already, such as a COM error description.
+void ShowFailureText(HWND owner, HINSTANCE module, const wchar_t* text);
 
 // The calling thread's last error, never 0: a failure must not read as success.
 DWORD LastFailure();

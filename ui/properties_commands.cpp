@@ -13,13 +13,15 @@
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "the request without the Windows 2000 fields");
 #endif
 
+const ClipboardFunctions SystemClipboardFunctions = {OpenClipboard, EmptyClipboard, SetClipboardData, CloseClipboard};
+
 namespace {
 
 // Another program often holds the clipboard for a moment: try for about 100 ms.
-bool OpenClipboardPatiently(HWND owner)
+bool OpenClipboardPatiently(const ClipboardFunctions& functions, HWND owner)
 {
     for (int attempt = 1;; ++attempt) {
-        if (OpenClipboard(owner))
+        if (functions.openClipboard(owner))
             return true;
         if (attempt == 10)
             return false;
@@ -28,8 +30,9 @@ bool OpenClipboardPatiently(HWND owner)
 }
 
 // CF_TEXT in a moveable block of exactly the text's length plus its terminating zero. The block
-// is made before the clipboard is touched, so a failure leaves the clipboard as it was.
-DWORD PlaceInClipboard(HWND owner, const char* text, size_t length)
+// is made before the clipboard is touched, so a failure up to the emptying leaves the clipboard
+// as it was.
+DWORD PlaceInClipboard(const ClipboardFunctions& functions, HWND owner, const char* text, size_t length)
 {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length + 1);
     if (!block)
@@ -42,30 +45,32 @@ DWORD PlaceInClipboard(HWND owner, const char* text, size_t length)
     }
     memcpy(data, text, length + 1);
     GlobalUnlock(block);
-    if (!OpenClipboardPatiently(owner)) {
+    if (!OpenClipboardPatiently(functions, owner)) {
         const DWORD error = LastFailure();
         GlobalFree(block);
         return error;
     }
-    EmptyClipboard();
     DWORD error = 0;
-    // Only a block the clipboard took is the clipboard's to free.
-    if (!SetClipboardData(CF_TEXT, block)) {
+    // Emptying makes the owner the clipboard's, which SetClipboardData needs, and loses what the
+    // clipboard held: nothing may come between the two. Only a block the clipboard took is the
+    // clipboard's to free.
+    if (!functions.emptyClipboard() || !functions.setClipboardData(CF_TEXT, block)) {
         error = LastFailure();
         GlobalFree(block);
     }
-    CloseClipboard();
+    functions.closeClipboard();
     return error;
 }
 
 }  // namespace
 
-void CopyRows(HWND owner, HINSTANCE module, CopyForm form, const ListRow* rows, int count)
+void CopyRows(HWND owner, HINSTANCE module, CopyForm form, const ListRow* rows, int count,
+              const ClipboardFunctions& functions)
 {
     char text[ClipboardCapacity];
     const size_t length = ComposeClipboardText(form, rows, count > 0 ? static_cast<size_t>(count) : 0, text, sizeof text);
     // The capacity holds 41 full rows; the bound only keeps the copy inside the buffer.
-    const DWORD error = PlaceInClipboard(owner, text, length < sizeof text ? length : sizeof text - 1);
+    const DWORD error = PlaceInClipboard(functions, owner, text, length < sizeof text ? length : sizeof text - 1);
     if (error)
         ShowFailure(owner, module, TextCannotCopy, error);
 }

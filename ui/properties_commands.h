@@ -7,9 +7,22 @@
 #include "ui/list_text.h"
 #include "ui/save_file.h"
 
-// Places the clipboard text of form in the clipboard as CF_TEXT. When it cannot, the clipboard
-// keeps what it had and a message box owned by owner says so.
-void CopyRows(HWND owner, HINSTANCE module, CopyForm form, const ListRow* rows, int count);
+// The clipboard calls of a copy; tests fail any of them.
+struct ClipboardFunctions {
+    BOOL(WINAPI* openClipboard)(HWND owner);
+    BOOL(WINAPI* emptyClipboard)();
+    HANDLE(WINAPI* setClipboardData)(UINT format, HANDLE data);
+    BOOL(WINAPI* closeClipboard)();
+};
+
+extern const ClipboardFunctions SystemClipboardFunctions;
+
+// Places the clipboard text of form in the clipboard as CF_TEXT; a failure is shown in a
+// message box owned by owner. The clipboard is emptied only once the text is ready, right before
+// it is handed over: when the clipboard cannot be opened or emptied, it keeps what it had; when
+// the system refuses the text after that, the clipboard is left empty.
+void CopyRows(HWND owner, HINSTANCE module, CopyForm form, const ListRow* rows, int count,
+              const ClipboardFunctions& functions = SystemClipboardFunctions);
 
 // Asks for a file name, then saves the address and the rows in it; a failure leaves the chosen
 // file as it was and is shown in a message box owned by owner. Cancelling does nothing.

@@ -1,6 +1,7 @@
 // A new file written whole beside the old one, then renamed over it.
 #include "ui/save_file.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "ui/failure_message.h"
@@ -39,6 +40,56 @@ DWORD PutInPlace(const SaveFileFunctions& functions, const char* temporary, cons
     return error;
 }
 
+// A name made here, for a folder too deep for GetTempFileNameA: the longest of these forms that
+// fits the room the chosen file's own name had, a number tried until it is new.
+DWORD CreateOwnTemporary(const SaveFileFunctions& functions, const char* folder, size_t folderLength,
+                         char (&temporary)[MAX_PATH], HANDLE& file)
+{
+    static const struct {
+        const char* format;
+        size_t length;
+        unsigned values;
+    } forms[] = {{"~orv%04X.tmp", 12, 0x10000}, {"~%04X.tmp", 9, 0x10000}, {"~%04X", 5, 0x10000}, {"~%02X", 3, 0x100}};
+    const size_t room = sizeof temporary - 1 - folderLength;  // the path of the file had no more
+    for (const auto& form : forms) {
+        if (form.length > room)
+            continue;
+        memcpy(temporary, folder, folderLength);
+        const unsigned start = GetTickCount();
+        for (unsigned tried = 0; tried < form.values; ++tried) {
+            snprintf(temporary + folderLength, room + 1, form.format, (start + tried) % form.values);
+            file = functions.createFile(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            if (file != INVALID_HANDLE_VALUE)
+                return 0;
+            const DWORD error = LastFailure();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+                return error;
+        }
+        return ERROR_FILE_EXISTS;
+    }
+    return ERROR_FILENAME_EXCED_RANGE;
+}
+
+// A new, empty file in folder (folderLength characters, its final backslash included), open for
+// writing, and its name; none is left behind when it cannot be had.
+DWORD CreateTemporary(const SaveFileFunctions& functions, const char* folder, size_t folderLength,
+                      char (&temporary)[MAX_PATH], HANDLE& file)
+{
+    file = INVALID_HANDLE_VALUE;
+    // The system's names need 14 characters beyond the folder. Past that GetTempFileNameA is not
+    // asked at all: Windows refuses the folder, but Wine writes a name longer than MAX_PATH.
+    if (folderLength > MAX_PATH - 14)
+        return CreateOwnTemporary(functions, folder, folderLength, temporary, file);
+    if (!functions.getTempFileName(folder, "orv", 0, temporary))
+        return LastFailure();
+    file = functions.createFile(temporary, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        return 0;
+    const DWORD error = LastFailure();
+    functions.deleteFile(temporary);
+    return error;
+}
+
 }  // namespace
 
 DWORD SaveFileInPlace(const SaveFileFunctions& functions, const char* path, size_t folderLength, const char* bytes,
@@ -51,11 +102,12 @@ DWORD SaveFileInPlace(const SaveFileFunctions& functions, const char* path, size
         folder[folderLength] = 0;
     }
     char temporary[MAX_PATH] = {};
-    if (!functions.getTempFileName(folder, "orv", 0, temporary))
-        return LastFailure();
-    HANDLE file = functions.createFile(temporary, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    DWORD error = file == INVALID_HANDLE_VALUE ? LastFailure() : WriteWhole(functions, file, bytes, length);
-    if (file != INVALID_HANDLE_VALUE && !functions.closeHandle(file) && !error)
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = CreateTemporary(functions, folder, strlen(folder), temporary, file);
+    if (error)
+        return error;
+    error = WriteWhole(functions, file, bytes, length);
+    if (!functions.closeHandle(file) && !error)
         error = LastFailure();
     if (!error)
         error = PutInPlace(functions, temporary, path);

@@ -56,11 +56,8 @@ void SetThreadErrorText(const char* text)
     SetErrorInfo(0, nullptr);
     if (!text)
         return;
-    // A code page 936 character is one or two bytes and always becomes one wide character,
-    // so the byte length plus one for the terminator is always room enough.
-    const size_t size = strlen(text) + 1;
-    std::unique_ptr<WCHAR[]> wide(new (std::nothrow) WCHAR[size]);
-    if (!wide || !MultiByteToWideChar(CP_ACP, 0, text, -1, wide.get(), static_cast<int>(size)))
+    WideCopy wide;
+    if (FAILED(AnsiToWide(text, wide)))
         return;
 
     ICreateErrorInfo* created = nullptr;

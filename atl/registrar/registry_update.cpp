@@ -136,6 +136,13 @@ HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance)
     if (SUCCEEDED(result)) {
         result = UnRegisterTypeLib(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                                    attributes->lcid, attributes->syskind);
+        // Never registered (a verb-only install) or already taken back: removed, as a missing key is.
+        BSTR registered = nullptr;
+        if (FAILED(result) && QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
+                                                    attributes->wMinorVerNum, attributes->lcid,
+                                                    &registered) == TYPE_E_LIBNOTREGISTERED)
+            result = S_OK;
+        SysFreeString(registered);
         library->ReleaseTLibAttr(attributes);
     }
     library->Release();

@@ -21,5 +21,6 @@ HRESULT UpdateRegistryFromModuleScript(HINSTANCE instance, LPCWSTR resource, boo
 // The type library in the module file, registered with that file as its location and the
 // module's folder as its help folder.
 HRESULT RegisterModuleTypeLibrary(HINSTANCE instance);
-// Unregistered by the library id, version, locale and system kind that the module's library names.
+// Unregistered by the library id, version, locale and system kind that the module's library
+// names; S_OK also when that library is not registered.
 HRESULT UnregisterModuleTypeLibrary(HINSTANCE instance);

@@ -14,6 +14,7 @@ namespace {
 
 const std::wstring Classes = L"Software\\Classes\\SystemFileAssociations\\";
 const std::wstring Caption = L"Exif 属性";
+const std::wstring FailureCaption = L"Orvane";  // every failure box's
 const wchar_t* const NoExif = L"该图片没有 EXIF 信息。";
 const wchar_t* const Absent = L"<absent>";
 
@@ -79,9 +80,9 @@ struct Program {
     }
 };
 
-DWORD RunRegsvr32(const std::wstring& switches)
+DWORD RunRegsvr32(const std::wstring& switches, const std::wstring& module = ModulePath())
 {
-    return Program(L"regsvr32.exe /s " + switches + L" \"" + ModulePath() + L"\"").Finish();
+    return Program(L"regsvr32.exe /s " + switches + L" \"" + module + L"\"").Finish();
 }
 
 std::wstring TextOf(HWND window)
@@ -108,7 +109,7 @@ BOOL CALLBACK KeepDialog(HWND window, LPARAM place)
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     if (process != seen.processId || lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window) ||
-        TextOf(window).rfind(Caption, 0) != 0)
+        (TextOf(window).rfind(Caption, 0) != 0 && TextOf(window) != FailureCaption))
         return TRUE;
     seen.window = window;
     return FALSE;
@@ -137,8 +138,8 @@ std::wstring ItemText(HWND list, HANDLE process, char* remote, int column)
     return text;
 }
 
-// Waits up to 30 s for the process's dialog captioned "Exif 属性...", reads it, closes it (Cancel
-// for the properties dialog, OK for a message box) and waits until it is gone.
+// Waits up to 30 s for the process's dialog captioned "Exif 属性..." or its failure box, reads
+// it, closes it (Cancel for the properties dialog, OK for a message box) and waits until it is gone.
 SeenWindow ReadAndCloseDialog(DWORD processId)
 {
     SeenWindow seen;
@@ -217,7 +218,7 @@ void RunCase(const VerbCase& test, std::wstring line)
     }
     ASSERT_TRUE(seen.window);
     if (test.message) {
-        EXPECT_EQ(seen.caption, Caption);
+        EXPECT_EQ(seen.caption, FailureCaption);
         EXPECT_EQ(seen.texts, std::vector<std::wstring>{test.message});
     } else {
         EXPECT_EQ(seen.caption.rfind(Caption + L" - ", 0), 0u) << "caption";
@@ -295,6 +296,80 @@ TEST(ExplorerVerb, RemovalTakesBackOnlyThisModulesVerb)
         EXPECT_EQ(ReadText(VerbPath(L".jpe") + L"\\command"), otherCopy);
         EXPECT_EQ(ReadText(otherVerb), L"other.exe \"%1\"");
         RegDeleteTreeW(HKEY_CURRENT_USER, VerbPath(L".jpe").c_str());
+    }
+}
+
+// A copy of the module where a user might unpack it.
+std::wstring ModuleCopy(const std::wstring& folder)
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    CreateDirectoryW((temp + folder).c_str(), nullptr);
+    const std::wstring path = temp + folder + L"\\Orvane.dll";
+    EXPECT_TRUE(CopyFileW(ORVANE_MODULE_PATH_W, path.c_str(), FALSE)) << GetLastError();
+    return path;
+}
+
+std::wstring ShortPath(const std::wstring& path)
+{
+    wchar_t shortPath[MAX_PATH] = {};
+    GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    return shortPath;
+}
+
+// Installed with /n, the verb comes without class and type library; either name of the module,
+// long or short, removes it.
+TEST(ExplorerVerb, RemovalSucceedsAfterAVerbOnlyInstallAndUnderEitherNameOfTheModule)
+{
+    const std::wstring longPath = ModuleCopy(L"Orvane module copy"), shortPath = ShortPath(longPath);
+    ASSERT_NE(shortPath, longPath);
+    const struct {
+        const std::wstring& installPath;
+        const wchar_t* removal;
+        const std::wstring& removalPath;
+    } steps[] = {{longPath, L"/u", longPath}, {shortPath, L"/u /n /i:explorer", longPath},
+                 {shortPath, L"/u", longPath}, {longPath, L"/u /n /i:explorer", shortPath}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "step " << &step - steps);
+        ASSERT_EQ(RunRegsvr32(L"/n /i:explorer", step.installPath), 0u);
+        ASSERT_NE(ReadText(VerbPath(L".jpg")), Absent);
+        EXPECT_EQ(RunRegsvr32(step.removal, step.removalPath), 0u);
+        for (const wchar_t* extension : {L".jpg", L".jpeg", L".jpe", L".jfif"})
+            EXPECT_EQ(ReadText(VerbPath(extension)), Absent) << extension;
+    }
+}
+
+// rundll32 cuts the module's name at a comma, and Explorer puts the picture's path in place of
+// "%1" wherever it stands: such a folder is reached by its short name, or not installed at all.
+TEST(ExplorerVerb, ModuleFoldersTheCommandCannotCarryGoByTheirShortName)
+{
+    const HRESULT Unusable = HRESULT_FROM_WIN32(ERROR_BAD_PATHNAME);
+    const struct {
+        const wchar_t* folder;
+        HRESULT installed;
+    } cases[] = {
+        {L"Orvane, copy", S_OK},
+        {L"Orvane %1 copy", S_OK},
+        {L"Orvane 100%", S_OK},   // '%' before no digit is carried as it is
+        {L"A%1", Unusable},       // already a short name: it has no other
+        {L"B%2,C", Unusable},     // nor has its short name's folder ...
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &test - cases);
+        const std::wstring module = ModuleCopy(test.folder);
+        HMODULE loaded = LoadLibraryW(module.c_str());
+        auto install = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(BOOL, PCWSTR)>(
+            reinterpret_cast<void*>(GetProcAddress(loaded, "DllInstall")));
+        ASSERT_NE(install, nullptr);
+        EXPECT_EQ(install(TRUE, L"explorer"), test.installed);
+        const std::wstring command = ReadText(VerbPath(L".jpeg") + L"\\command");
+        if (SUCCEEDED(test.installed))
+            RunCase({"the command", Samples() + L"\\Canon_40D.jpg", nullptr, false}, command);
+        else
+            EXPECT_EQ(command, Absent);
+        EXPECT_EQ(install(FALSE, L"explorer"), S_OK);
+        EXPECT_EQ(ReadText(VerbPath(L".jpeg")), Absent);
+        FreeLibrary(loaded);
     }
 }
 

@@ -153,4 +153,58 @@ TEST(SaveAs, AnyFailingCallKeepsTheOldFileAndIsShown)
     DestroyWindow(owner);
 }
 
+// Nothing but the saved file may be left: a temporary file has "~" in its name.
+int FilesIn(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    int count = 0;
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        count += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    FindClose(search);
+    return count;
+}
+
+// The system's temporary names need 14 characters beyond the folder; a file name that fits
+// beside the folder is saved all the same.
+TEST(SaveAs, IntoAFolderTooDeepForTheSystemsTemporaryNames)
+{
+    ListRow rows[1] = {{"L1", "Canon", false}};
+    const std::string saved = "C:\\DCIM\\X.JPG\r\n\r\nL1\tCanon\r\n";
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    // New files only: Wine's ReplaceFileW makes a name of its own with GetTempFileNameW in the
+    // folder and fails there, so replacing an old file is Windows' part alone.
+    const struct {
+        size_t folderLength;
+        const char* name;  // the whole path is 259 characters or less
+    } cases[] = {{249, "exif.txt"}, {253, "a.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.folderLength << " " << c.name);
+        char temporary[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temporary);
+        std::string folder = std::string(temporary) + "orvane_deep";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        while (folder.size() < c.folderLength) {  // components of at most 100 characters
+            const size_t left = c.folderLength - folder.size() - 1;
+            folder += "\\" + std::string(left > 100 ? (left == 101 ? 99 : 100) : left, 'd');
+            CreateDirectoryA(folder.c_str(), nullptr);
+        }
+        ASSERT_EQ(folder.size(), c.folderLength);
+        const std::string target = folder + "\\" + c.name;
+        SaveRecorder recorder;
+        recorder.chosen = target;
+        SaveRecorder::current = &recorder;
+
+        const std::string shown = RunAnsweringFailure(owner, [&] {
+            SaveRowsAs(owner, GetModuleHandleA(nullptr), "C:\\DCIM\\X.JPG", rows, 1, SaveRecorder::functions);
+        });
+
+        EXPECT_EQ(shown, "<none>");
+        EXPECT_EQ(ReadWholeFile(target), saved);
+        EXPECT_EQ(FilesIn(folder), 1);
+        DeleteFileA(target.c_str());
+    }
+    DestroyWindow(owner);
+}
+
 }  // namespace
