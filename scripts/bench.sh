@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # Builds Release with the benchmarks and measures Orvane's reader against exiv2, libexif,
 # `exiv2 -pt` and `exiftool` on the same photographs in one run, then prints ratios (the
-# machine is shared, so only ratios within a run mean much). Results land in build/bench/results.
+# machine is shared, so only ratios within a run mean much). Then a folder of 100,000 entries
+# through `orvane --csv -r` against the peers and the machine's floor for the same walk. Results
+# land in build/bench/results.
 #
-#   scripts/bench.sh [--quick]      --quick: fewer repetitions, for trying the script out
+#   scripts/bench.sh [--quick] [--folder]   --quick: fewer repetitions, for trying the script out;
+#                                           --folder: only the folder run
 set -euo pipefail
 cd "$(dirname "$0")/.."
-quick=0
-[ "${1:-}" = "--quick" ] && quick=1
+quick=0 folder_only=0
+for option in "$@"; do
+    case $option in
+        --quick) quick=1 ;;
+        --folder) folder_only=1 ;;
+        *) echo "usage: scripts/bench.sh [--quick] [--folder]" >&2; exit 2 ;;
+    esac
+done
 
 bash scripts/setup.sh
 # Real photographs that Debian ships, beside the samples: wallpapers from cameras (one of 16 MB)
@@ -27,7 +36,7 @@ build=build/bench
 results=$build/results
 mkdir -p "$results"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DORVANE_BENCH=ON -DORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target orvane orvane_reader_bench orvane_remote_bench >/dev/null
+cmake --build "$build" -j2 --target orvane orvane_reader_bench orvane_remote_bench orvane_folder_floor >/dev/null
 orvane=$build/cli/orvane
 
 goexif=/usr/share/gocode/src/github.com/rwcarlsen/goexif/exif
@@ -53,47 +62,130 @@ many=()
 for _ in 1 2 3 4 5 6 7 8 9 10; do many+=("${photos[@]}"); done
 cat "${photos[@]}" >/dev/null   # page-cache them
 
+measure_photographs() {
+    echo "== in-process readers ($count photographs)"
+    "$build/bench/orvane_reader_bench" --benchmark_repetitions=$repetitions \
+        --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 \
+        --benchmark_out="$results/reader.json" --benchmark_out_format=json "${photos[@]}" >"$results/reader.txt" 2>&1
+
+    echo "== whole processes, one photograph per process"
+    list=$(IFS=,; echo "${photos[*]}")
+    hyperfine -N -i --warmup 3 --runs $runs -L photo "$list" \
+        "$orvane {photo}" "exiv2 -pt {photo}" --export-json "$results/process_one.json" >/dev/null
+    hyperfine -N -i --warmup 1 --runs $slow_runs -L photo "$list" \
+        "exiftool {photo}" --export-json "$results/process_one_exiftool.json" >/dev/null
+
+    echo "== whole processes, $((count * 10)) photographs per process"
+    hyperfine -N -i --warmup 2 --runs $runs \
+        "$orvane ${many[*]}" "exiv2 -pt ${many[*]}" --export-json "$results/process_many.json" >/dev/null
+    hyperfine -N -i --warmup 1 --runs $slow_runs \
+        "exiftool ${many[*]}" --export-json "$results/process_many_exiftool.json" >/dev/null
+
+    echo "== system calls and heap allocations per photograph (the set once against ten times)"
+    for tool in orvane exiv2 exiftool; do
+        case $tool in
+            orvane) command=("$orvane") ;;
+            exiv2) command=(exiv2 -pt) ;;
+            exiftool) command=(exiftool) ;;
+        esac
+        strace -f -c -o "$results/strace_${tool}_1.txt" "${command[@]}" "${photos[@]}" >/dev/null 2>&1 || true
+        strace -f -c -o "$results/strace_${tool}_10.txt" "${command[@]}" "${many[@]}" >/dev/null 2>&1 || true
+    done
+    for tool in orvane exiv2; do
+        case $tool in
+            orvane) command=("$orvane") ;;
+            exiv2) command=(exiv2 -pt) ;;
+        esac
+        valgrind --tool=memcheck "${command[@]}" "${photos[@]}" 2>"$results/valgrind_${tool}_1.txt" >/dev/null || true
+        valgrind --tool=memcheck "${command[@]}" "${many[@]}" 2>"$results/valgrind_${tool}_10.txt" >/dev/null || true
+    done
+
+    echo "== remote photographs (padded to 20 MB) through the native HTTP back end"
+    "$build/bench/orvane_remote_bench" "${photos[@]}" >"$results/remote.json"
+
+    echo
+    python3 bench/summarize.py "$results" "$count"
+}
+
+# seconds COMMAND...: the best wall time of $folder_runs runs, in seconds; output is dropped.
+seconds() {
+    local best="" run start end
+    for ((run = 0; run < folder_runs; run++)); do
+        start=$(date +%s%N)
+        "$@" >/dev/null 2>&1 || true  # status 1: some photographs have no Exif
+        end=$(date +%s%N)
+        if [ -z "$best" ] || [ $((end - start)) -lt "$best" ]; then best=$((end - start)); fi
+    done
+    echo "$best" | awk '{ printf "%.3f", $1 / 1e9 }'
+}
+
+# The folder run: 100,000 entries, hard links to the photographs (in 10 × 10 × 10 folders of 100),
+# made in a temporary folder and removed at the end whatever happens.
+measure_folder() {
+    local entries=100000 threads
+    threads=$(nproc)
+    work=$(mktemp -d "${TMPDIR:-/tmp}/orvane-bench-folder.XXXXXX")
+    trap 'rm -rf "$work"' EXIT  # work is global: the trap may run after this function
+    # Hard links need one file system: the set is copied next to the tree first.
+    mkdir -p "$work/set" "$work/tree/0/0/0"
+    local i=0 photo
+    for photo in "${photos[@]}"; do
+        cp "$photo" "$work/set/$i-$(basename "$photo")"
+        i=$((i + 1))
+    done
+    local set_files=("$work"/set/*)
+    for ((i = 0; i < 100; i++)); do
+        photo=${set_files[i % ${#set_files[@]}]}
+        ln "$photo" "$work/tree/0/0/0/$i-$(basename "$photo")"
+    done
+    for level in "0/0" "0" "."; do
+        for ((i = 1; i < 10; i++)); do cp -al "$work/tree/$level/0" "$work/tree/$level/$i"; done
+    done
+    local found
+    found=$(find "$work/tree" -type f | wc -l)
+    [ "$found" -eq "$entries" ] || { echo "bench: the folder holds $found entries, not $entries" >&2; exit 1; }
+    # The peers, far slower, read samples: exiftool 1,000 entries, exiv2 2,000.
+    local sample=("$work/tree/0/0" "$work/tree/0/1") sample_count=2000
+
+    if [ $quick -eq 1 ]; then folder_runs=1; else folder_runs=3; fi
+    echo "== a folder of $entries entries ($threads threads where a tool takes them; best of $folder_runs)"
+    local table=$results/folder.txt
+    : >"$table"
+    row() { printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$table"; }
+    local floor
+    floor=$("$build/bench/orvane_folder_floor" -j "$threads" --repeat "$folder_runs" "$work/tree")
+    echo "$floor" >"$results/folder_floor.txt"
+    row "floor: walk + open, read 64 KiB, close; 1 thread" "$entries" \
+        "$(echo "$floor" | awk '$2 == 1 { printf "%.3f", $10 * $4 / 1e6 }')"
+    if [ "$threads" -gt 1 ]; then
+        row "floor; $threads threads" "$entries" \
+            "$(echo "$floor" | awk -v t="$threads" '$2 == t { printf "%.3f", $10 * $4 / 1e6 }')"
+    fi
+    if "$orvane" --help | grep -qE -- '(^|[[:space:][])-j([[:space:],]|$)'; then
+        row "orvane --csv -r -j 1" "$entries" "$(seconds "$orvane" --csv -r -j 1 "$work/tree")"
+        row "orvane --csv -r (all cores)" "$entries" "$(seconds "$orvane" --csv -r "$work/tree")"
+    else
+        echo "bench: this orvane has no -j: one row, one thread"
+        row "orvane --csv -r" "$entries" "$(seconds "$orvane" --csv -r "$work/tree")"
+    fi
+    local saved_runs=$folder_runs
+    folder_runs=1
+    row "exiftool -csv -r (sample)" 1000 "$(seconds exiftool -csv -r "$work/tree/0/0")"
+    folder_runs=$saved_runs
+    row "exiv2 -pt (sample, through xargs)" "$sample_count" \
+        "$(seconds sh -c 'find "$@" -type f -print0 | xargs -0 exiv2 -pt' sh "${sample[@]}")"
+    rm -rf "$work"
+    trap - EXIT
+
+    echo
+    echo "| run | entries | seconds | µs per photo | × the floor on 1 thread |"
+    echo "|---|---|---|---|---|"
+    awk -F'\t' 'NR == 1 { floor = $3 / $2 }
+        { printf "| %s | %d | %.2f | %.2f | %.2f |\n", $1, $2, $3, 1e6 * $3 / $2, ($3 / $2) / floor }' "$table"
+}
+
 if [ $quick -eq 1 ]; then repetitions=3; runs=5; slow_runs=2; else repetitions=10; runs=30; slow_runs=5; fi
+[ $folder_only -eq 1 ] || measure_photographs
+measure_folder
 
-echo "== in-process readers ($count photographs)"
-"$build/bench/orvane_reader_bench" --benchmark_repetitions=$repetitions \
-    --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 \
-    --benchmark_out="$results/reader.json" --benchmark_out_format=json "${photos[@]}" >"$results/reader.txt" 2>&1
 
-echo "== whole processes, one photograph per process"
-list=$(IFS=,; echo "${photos[*]}")
-hyperfine -N -i --warmup 3 --runs $runs -L photo "$list" \
-    "$orvane {photo}" "exiv2 -pt {photo}" --export-json "$results/process_one.json" >/dev/null
-hyperfine -N -i --warmup 1 --runs $slow_runs -L photo "$list" \
-    "exiftool {photo}" --export-json "$results/process_one_exiftool.json" >/dev/null
-
-echo "== whole processes, $((count * 10)) photographs per process"
-hyperfine -N -i --warmup 2 --runs $runs \
-    "$orvane ${many[*]}" "exiv2 -pt ${many[*]}" --export-json "$results/process_many.json" >/dev/null
-hyperfine -N -i --warmup 1 --runs $slow_runs \
-    "exiftool ${many[*]}" --export-json "$results/process_many_exiftool.json" >/dev/null
-
-echo "== system calls and heap allocations per photograph (the set once against ten times)"
-for tool in orvane exiv2 exiftool; do
-    case $tool in
-        orvane) command=("$orvane") ;;
-        exiv2) command=(exiv2 -pt) ;;
-        exiftool) command=(exiftool) ;;
-    esac
-    strace -f -c -o "$results/strace_${tool}_1.txt" "${command[@]}" "${photos[@]}" >/dev/null 2>&1 || true
-    strace -f -c -o "$results/strace_${tool}_10.txt" "${command[@]}" "${many[@]}" >/dev/null 2>&1 || true
-done
-for tool in orvane exiv2; do
-    case $tool in
-        orvane) command=("$orvane") ;;
-        exiv2) command=(exiv2 -pt) ;;
-    esac
-    valgrind --tool=memcheck "${command[@]}" "${photos[@]}" 2>"$results/valgrind_${tool}_1.txt" >/dev/null || true
-    valgrind --tool=memcheck "${command[@]}" "${many[@]}" 2>"$results/valgrind_${tool}_10.txt" >/dev/null || true
-done
-
-echo "== remote photographs (padded to 20 MB) through the native HTTP back end"
-"$build/bench/orvane_remote_bench" "${photos[@]}" >"$results/remote.json"
-
-echo
-python3 bench/summarize.py "$results" "$count"

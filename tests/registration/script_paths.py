@@ -251,7 +251,7 @@ def show(args, work):
     """For the screenshots: the whole path on one sample, with nobody to close the dialog."""
     script = menu_script(args, work)
     check(regsvr32(args.module) == 0, "regsvr32 registers the module")
-    picture = address(os.path.join(args.samples, "Canon_40D.jpg"))
+    picture = args.picture or address(os.path.join(args.samples, "Canon_40D.jpg"))
     try:
         run_vbs(work, "page.vbs", PRELUDE.replace("{address}", picture) + script)
     except subprocess.TimeoutExpired:
@@ -263,6 +263,7 @@ def main():
     parser.add_argument("mode", choices=["client", "page", "folder", "show"])
     for option in ("module", "closer", "extractor", "samples", "strings", "expected"):
         parser.add_argument("--" + option, required=True)
+    parser.add_argument("--picture", help="show: the address the page hands over (default: the sample)")
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as work:
         {"client": client, "page": page, "folder": folder, "show": show}[args.mode](args, work)
