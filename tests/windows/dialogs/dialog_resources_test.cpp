@@ -64,7 +64,7 @@ TEST(DialogResources, AboutTemplateHasBannerLinesAndLinks)
         {NoId, Static, "Copyright (C) 2003 Orvane", 0, 79, 147, 8, SS_CENTER | WS_GROUP, 0},
         {NoId, Static, "#216", 0, 0, 147, 45, SS_BITMAP, 0},
         {209, Button, "orvane@example.org", 37, 92, 74, 10, BS_OWNERDRAW, 0},
-        {210, Button, "http://www.example.org/orvane/", 31, 105, 87, 10, BS_OWNERDRAW, 0},
+        {210, Button, "http://www.example.org/orvane/", 8, 105, 131, 10, BS_OWNERDRAW, 0},
     });
 }
 
