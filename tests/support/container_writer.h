@@ -39,6 +39,7 @@ struct HeifOptions {
     bool hasTiffOffset = false;    // else 6, past "Exif" 00 00
     uint32_t tiffOffset = 0;
     uint32_t exifItemId = 2;       // an image item 1 comes first
+    uint32_t freeBoxes = 0;        // empty "free" boxes between ftyp and meta
 };
 Bytes HeifFile(const Bytes& block, const HeifOptions& options = {});
 

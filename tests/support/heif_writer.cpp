@@ -100,7 +100,11 @@ Bytes Assemble(const Bytes& block, const HeifOptions& options, uint64_t mediaDat
     Bytes meta = SizedBox("meta", Concat({Bytes{0, 0, 0, 0}, parts}), options.largeSizes, false);
     Bytes media = options.inItemData ? HeifImage : Concat({HeifImage, stored});
     *mediaSize = media.size();
-    return Concat({FileTypeBox(), meta, SizedBox("mdat", media, options.largeSizes, options.mediaDataToEnd)});
+    Bytes free;
+    Bytes one = Box("free", {});
+    for (uint32_t count = 0; count < options.freeBoxes; ++count)
+        free.insert(free.end(), one.begin(), one.end());
+    return Concat({FileTypeBox(), free, meta, SizedBox("mdat", media, options.largeSizes, options.mediaDataToEnd)});
 }
 
 }  // namespace

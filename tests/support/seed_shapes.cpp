@@ -206,7 +206,7 @@ std::vector<SeedShape> SeedShapes()
     Bytes tiff = TiffBuilder(Order::Little).Build();
     Bytes exifPayload = Concat({Bytes{'E', 'x', 'i', 'f', 0, 0}, tiff});
     Bytes wrongIdentifier = Concat({Bytes{'E', 'x', 'i', 'f', 0, 1}, tiff});
-    return {
+    std::vector<SeedShape> shapes = {
         {"empty", {}, MessageCannotRead},
         {"one_byte", {0xFF}, MessageNotJpeg},
         {"not_jpeg", {'G', 'I', 'F', '8', '9', 'a', 0x01, 0x00}, MessageNotJpeg},
@@ -240,4 +240,6 @@ std::vector<SeedShape> SeedShapes()
         {"pointers_everywhere_ii", PointersEverywhere(Order::Little), MessageOk},
         {"pointers_everywhere_mm", PointersEverywhere(Order::Big), MessageOk},
     };
+    AddContainerShapes(shapes, EveryTag(Order::Little), EveryTag(Order::Big));
+    return shapes;
 }
