@@ -10,6 +10,15 @@ orientation to 1); the script reads each HEIC's Exif item back and says whether 
 original, byte for byte, or which bytes differ.
 
     tools/make_container_samples.py [SAMPLES_DIR]    (needs heif-enc and ImageMagick's convert)
+
+For scripts/bench.sh, full-size photographs of each container from one camera JPEG:
+
+    tools/make_container_samples.py --bench OUT_DIR PHOTO.jpg   (also needs cwebp)
+
+OUT_DIR then holds photo.heic (heif-enc, the photograph's own Exif), photo.png (ImageMagick's
+pixels, then an eXIf chunk with the block), photo.webp (cwebp's lossy image in a VP8X file with
+an EXIF chunk) and photo.tif (the block as a TIFF file, followed by the photograph's
+uncompressed pixels as a strip that IFD0 does not point at).
 """
 import os
 import struct
@@ -154,7 +163,47 @@ def make_heic(jpeg, out_path, work):
     subprocess.run(["heif-enc", "-q", "30", spliced, "-o", out_path], check=True, stdout=subprocess.DEVNULL)
 
 
+def webp_with_exif(simple, block):
+    """A simple lossy WebP (one VP8 chunk) made extended, with an EXIF chunk behind the image."""
+    image = simple[12:]
+    width, height = struct.unpack("<HH", image[8 + 6:8 + 10])
+    canvas = struct.pack("<I", (width & 0x3FFF) - 1)[:3] + struct.pack("<I", (height & 0x3FFF) - 1)[:3]
+    riff = b"WEBP" + riff_chunk(b"VP8X", bytes([0x08, 0, 0, 0]) + canvas) + image + riff_chunk(b"EXIF", block)
+    return b"RIFF" + struct.pack("<I", len(riff)) + riff
+
+
+def make_bench(out, photo):
+    os.makedirs(out, exist_ok=True)
+    with open(photo, "rb") as f:
+        jpeg = f.read()
+    block = exif_block_of_jpeg(jpeg)
+    if not block:
+        sys.exit("make_container_samples: %s has no Exif block" % photo)
+    with tempfile.TemporaryDirectory() as work:
+        subprocess.run(["heif-enc", "-q", "50", photo, "-o", os.path.join(out, "photo.heic")], check=True,
+                       stdout=subprocess.DEVNULL)
+        plain = os.path.join(work, "plain.png")
+        subprocess.run(["convert", photo, "-strip", plain], check=True)
+        with open(plain, "rb") as f:
+            png = f.read()
+        header_end = 8 + 8 + 13 + 4  # signature, IHDR
+        with open(os.path.join(out, "photo.png"), "wb") as f:
+            f.write(png[:header_end] + png_chunk(b"eXIf", block) + png[header_end:])
+        lossy = os.path.join(work, "plain.webp")
+        subprocess.run(["cwebp", "-quiet", "-q", "80", photo, "-o", lossy], check=True)
+        with open(lossy, "rb") as f:
+            webp = webp_with_exif(f.read(), block)
+        with open(os.path.join(out, "photo.webp"), "wb") as f:
+            f.write(webp)
+        pixels = subprocess.run(["convert", photo, "-strip", "rgb:-"], check=True, stdout=subprocess.PIPE).stdout
+        with open(os.path.join(out, "photo.tif"), "wb") as f:
+            f.write(block + pixels)
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--bench":
+        make_bench(sys.argv[2], sys.argv[3])
+        return
     samples = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "samples")
     out = os.path.join(samples, "containers")
     os.makedirs(out, exist_ok=True)
