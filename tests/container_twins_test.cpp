@@ -117,7 +117,7 @@ TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
 {
     const std::string samples = ORVANE_SAMPLES_DIR;
     size_t compared = 0;
-    for (const char* suffix : {".heic", ".tif", ".png", ".webp"}) {
+    for (const char* suffix : {".heic", ".avif", ".tif", ".png", ".webp"}) {
         for (const std::string& name : NamesIn(samples + "/containers", suffix)) {
             std::string stem = name.substr(0, name.size() - std::strlen(suffix));
             AddressOutcome jpeg = ReadFile(samples + "/" + stem + ".jpg");
@@ -128,8 +128,9 @@ TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
             ++compared;
         }
     }
-    // Nine photographs: a HEIC, a PNG and a WebP each, and a TIFF file for the eight with Exif.
-    EXPECT_EQ(compared, 35u);
+    // Nine photographs: a HEIC, a PNG and a WebP each, a TIFF file for the eight with Exif, and
+    // one AVIF.
+    EXPECT_EQ(compared, 36u);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Makes samples/containers/ from samples/*.jpg: the Exif block of each photograph (the TIFF data
 of its first APP1 segment) in a TIFF file, a PNG (eXIf), a WebP (VP8X, EXIF) and, through
-libheif's heif-enc, a real HEIC. Photographs without an Exif block give a PNG, a WebP and a
-HEIC without one.
+libheif's heif-enc, a real HEIC (and for one photograph an AVIF). Photographs without an Exif
+block give a PNG, a WebP and a HEIC without one.
 
-heif-enc gets a 64 x 64 grey JPEG that carries the photograph's APP1 segment, so the HEIC stays
+heif-enc gets a 64 x 64 grey JPEG that carries the photograph's APP1 segment, so the file stays
 small while its Exif item holds the original block. libheif may rewrite that block (it sets the
 orientation to 1); the script reads each HEIC's Exif item back and says whether it is the
 original, byte for byte, or which bytes differ.
@@ -28,6 +28,7 @@ import tempfile
 import zlib
 
 EXIF_IDENTIFIER = b"Exif\0\0"
+AVIF_STEMS = {"Fujifilm_FinePix6900ZOOM"}  # one AVIF (AV1 in the same HEIF structure) is enough
 PNG_PIXEL = bytes.fromhex("789c6368000000820081")  # one grey pixel, zlib
 WEBP_PIXEL = bytes.fromhex("2f0000000007 50bffad5afff8188e87f00".replace(" ", ""))  # lossless 1 x 1
 
@@ -152,7 +153,8 @@ def describe_difference(original, found):
     return "block differs from the original at byte(s) %s" % ", ".join(map(str, changed[:8]))
 
 
-def make_heic(jpeg, out_path, work):
+def make_heif(jpeg, out_path, work):
+    """heif-enc writes HEIC, or AVIF for a name ending in .avif."""
     tiny = os.path.join(work, "tiny.jpg")
     subprocess.run(["convert", "-size", "64x64", "xc:gray", "-quality", "50", tiny], check=True)
     with open(tiny, "rb") as f:
@@ -221,12 +223,13 @@ def main():
             for ext, data in made.items():
                 with open(os.path.join(out, stem + "." + ext), "wb") as f:
                     f.write(data)
-            heic = os.path.join(out, stem + ".heic")
-            make_heic(jpeg, heic, work)
-            with open(heic, "rb") as f:
-                found = heif_exif_item(f.read())
-            note = describe_difference(block, found) if block else ("no Exif item" if found is None else "Exif item!")
-            print("%-28s %s" % (stem + ".heic", note))
+            for ext in ["heic"] + (["avif"] if stem in AVIF_STEMS else []):
+                heif = os.path.join(out, stem + "." + ext)
+                make_heif(jpeg, heif, work)
+                with open(heif, "rb") as f:
+                    found = heif_exif_item(f.read())
+                note = describe_difference(block, found) if block else ("no Exif item" if found is None else "Exif item!")
+                print("%-30s %s" % (stem + "." + ext, note))
 
 
 if __name__ == "__main__":

@@ -251,11 +251,11 @@ protected:
     void SetUp() override
     {
         ASSERT_GE(samples.size(), 9u) << "the photographs of " ORVANE_SAMPLES_DIR;
-        ASSERT_GE(containers.size(), 35u) << "the photographs of " ORVANE_SAMPLES_DIR "/containers";
+        ASSERT_GE(containers.size(), 36u) << "the photographs of " ORVANE_SAMPLES_DIR "/containers";
     }
 
     static std::vector<Sample> samples;
-    static std::vector<Sample> containers;  // HEIC, TIFF, PNG and WebP files
+    static std::vector<Sample> containers;  // HEIC, AVIF, TIFF, PNG and WebP files
 };
 
 std::vector<Sample> PlatformCallCount::samples;
