@@ -263,7 +263,7 @@ std::vector<Sample> PlatformCallCount::containers;
 
 void ExpectWin32CallPerOperation(const std::vector<Sample>& samples)
 {
-    std::printf("%-38s %7s | %11s %8s %14s %9s %11s | %s\n", "local photograph", "bytes", "CreateFileA", "ReadFile",
+    std::printf("%-42s %7s | %11s %8s %14s %9s %11s | %s\n", "local photograph", "bytes", "CreateFileA", "ReadFile",
                 "SetFilePointer", "(by 0)", "CloseHandle", "message");
     for (const Sample& sample : samples) {
         SCOPED_TRACE(sample.name);
@@ -283,7 +283,7 @@ void ExpectWin32CallPerOperation(const std::vector<Sample>& samples)
         EXPECT_EQ(counted.closes, reader.fileCloses);
         EXPECT_EQ(counted.closes, 1u);
         EXPECT_FALSE(counted.closedOthers) << "CloseHandle releases the handle CreateFileA gave";
-        std::printf("%-38s %7zu | %11u %8u %14u %9u %11u | %d\n", sample.name.c_str(), sample.bytes.size(),
+        std::printf("%-42s %7zu | %11u %8u %14u %9u %11u | %d\n", sample.name.c_str(), sample.bytes.size(),
                     counted.creates, counted.reads, counted.moves, counted.queries, counted.closes,
                     ReportedId(system.message));
     }
@@ -291,7 +291,7 @@ void ExpectWin32CallPerOperation(const std::vector<Sample>& samples)
 
 void ExpectWinInetCallPerOperation(const std::vector<Sample>& samples)
 {
-    std::printf("%-38s %7s | %13s %16s %16s %22s %8s %19s | %s\n", "remote photograph", "bytes", "InternetOpenA",
+    std::printf("%-42s %7s | %13s %16s %16s %22s %8s %19s | %s\n", "remote photograph", "bytes", "InternetOpenA",
                 "InternetOpenUrlA", "InternetReadFile", "InternetSetFilePointer", "(by 0)", "InternetCloseHandle",
                 "message");
     for (const Sample& sample : samples) {
@@ -320,7 +320,7 @@ void ExpectWinInetCallPerOperation(const std::vector<Sample>& samples)
         EXPECT_EQ(counted.closed[1], counted.session) << "then the session";
         EXPECT_EQ(served.OpenHandles(), 0);
         EXPECT_EQ(served.counters().badHandles, 0u);
-        std::printf("%-38s %7zu | %13u %16u %16u %22u %8u %19zu | %d\n", sample.name.c_str(), sample.bytes.size(),
+        std::printf("%-42s %7zu | %13u %16u %16u %22u %8u %19zu | %d\n", sample.name.c_str(), sample.bytes.size(),
                     counted.sessionOpens, counted.urlOpens, counted.reads, counted.moves, counted.queries,
                     counted.closed.size(), ReportedId(system.message));
     }
