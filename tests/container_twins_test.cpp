@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/local_address.h"
 #include "cli/read_address.h"
 #include "support/container_writer.h"
 #include "support/reading.h"
-#include "view/default_platform.h"
 
 namespace {
 
@@ -107,11 +105,8 @@ TEST(ContainerTwins, EverySampleReadsAsItsJpegInEveryContainer)
     }
 }
 
-// As ShowDlg and the command line read them: the address rules, then this build's back end.
-AddressOutcome ReadFile(const std::string& path)
-{
-    return ReadAddress(AddressForArgument(path), nullptr, DefaultPlatform());
-}
+// As the command line reads a path: through this build's back end for local paths.
+AddressOutcome ReadFile(const std::string& path) { return ReadArgument(path, nullptr); }
 
 TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
 {
