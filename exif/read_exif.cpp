@@ -1,39 +1,27 @@
-// The walk: JPEG start, marker scan up to the first APP1, "Exif", TIFF header, IFD0, Exif IFD
-// and a Fujifilm maker note; every way out reports exactly one message.
+// The walk: the file's first two bytes name its container (JPEG, TIFF, PNG, WebP, HEIF), whose
+// finder leaves the stream at the Exif TIFF block; then the TIFF header, IFD0, the Exif IFD and
+// a Fujifilm maker note, whatever the container. Every way out reports exactly one message.
 //
-// JPEG (big-endian)        TIFF, from base (byte order of the header)
-//   0  2  FF D8             0  2  "II" or "MM"
-//   2  2  marker            2  2  42, not compared
-//   4  2  length (+2)       4  4  offset of IFD0
-//   ...   FF E1 APP1       IFD: 2 count, 12 per entry, next-IFD link never read
-//   +4 6  "Exif" 00 00     Fujifilm note: 8 "FUJI....", 4 offset (always LE), LE IFD
-//   +10   TIFF base
+// TIFF block, from base (byte order of the header)
+//   0  2  "II" or "MM"
+//   2  2  42, not compared
+//   4  4  offset of IFD0
+//   IFD: 2 count, 12 per entry, next-IFD link never read
+//   Fujifilm note: 8 "FUJI....", 4 offset (always LE), LE IFD
 #include <cstdint>
 #include <cstring>
 
 #include "exif/byte_order.h"
-#include "exif/signed_distance.h"
-#include "exif/view_record.h"
+#include "exif/exif_block.h"
 
 namespace {
 
-constexpr TextId Proceed = 0;  // no message yet: the walk goes on
-
 constexpr uint8_t MarkerStartOfImage[2] = {0xFF, 0xD8};
-constexpr uint8_t MarkerApp1[2] = {0xFF, 0xE1};
-constexpr uint8_t ExifIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
 constexpr uint8_t FujifilmIdentifier[4] = {'F', 'U', 'J', 'I'};
 constexpr uint32_t Ifd0OffsetEnd = 8;       // the IFD0 offset field ends 8 bytes past base
 constexpr uint32_t NoteDirectoryOffsetEnd = 12;  // the note's directory offset ends 12 past it
 
 // Local destinations of reads start as zero bytes: what a short read leaves out reads as zero.
-
-// A relative move to an absolute target, both computed in wrapping 32-bit arithmetic.
-bool MoveTo(ViewRecord& view, uint32_t target)
-{
-    uint32_t difference = target - view.Tell();
-    return view.Seek(AsSignedDistance(difference), FromCurrent);
-}
 
 // Reads a directory's entry count at the current position; false when nothing arrives.
 bool ReadEntryCount(ViewRecord& view, uint32_t* count)
@@ -52,34 +40,6 @@ void ReadEntries(ViewRecord& view, uint32_t count, uint32_t base)
     // A failed entry never ends the walk: a directory that claims too much ends quietly.
     for (; count; --count)
         view.ReadEntry(base);
-}
-
-// Start of image, then segments (marker, length) up to the first APP1, which must carry Exif.
-TextId ScanToExif(ViewRecord& view)
-{
-    uint8_t startOfImage[2] = {};
-    if (!view.ReadWord(startOfImage, sizeof startOfImage))
-        return MessageCannotRead;
-    if (std::memcmp(startOfImage, MarkerStartOfImage, sizeof startOfImage) != 0)
-        return MessageNotJpeg;
-    // Every step reads 4 bytes and moves back at most 2, so the scan ends at the end of the data.
-    for (;;) {
-        uint8_t header[4] = {};
-        uint32_t delivered = 0;
-        if (!view.ReadWord(header, sizeof header, &delivered) || delivered < sizeof header)
-            return MessageNoExif;
-        if (std::memcmp(header, MarkerApp1, sizeof MarkerApp1) == 0)
-            break;
-        uint32_t length = uint32_t{header[2]} << 8 | header[3];  // JPEG lengths are big-endian
-        if (!view.Seek(AsSignedDistance(length - 2), FromCurrent))  // length 0 or 1 moves back
-            return MessageNoExif;
-    }
-    // The first APP1 decides: a later Exif segment is not looked for.
-    uint8_t identifier[6] = {};
-    if (!view.ReadWord(identifier, sizeof identifier) ||
-        std::memcmp(identifier, ExifIdentifier, sizeof identifier) != 0)
-        return MessageNoExif;
-    return Proceed;
 }
 
 TextId WalkIfd0(ViewRecord& view, uint32_t base)
@@ -140,7 +100,12 @@ TextId Walk(ViewRecord& view, const char* address)
 {
     if (!view.Open(address))
         return MessageCannotRead;
-    TextId outcome = ScanToExif(view);
+    uint8_t start[2] = {};
+    if (!view.ReadWord(start, sizeof start))
+        return MessageCannotRead;
+    // JPEG as it always was; anything else by the container its first bytes name.
+    bool isJpeg = std::memcmp(start, MarkerStartOfImage, sizeof start) == 0;
+    TextId outcome = isJpeg ? ScanJpeg(view) : FindExifBlock(view, start);
     if (outcome != Proceed)
         return outcome;
     uint32_t base = view.Tell();  // the TIFF header: every offset counts from here

@@ -27,8 +27,9 @@ public:
     // The platform outlives the record; each build's own table is assembled above the core.
     ViewRecord(Handle moduleInstance, const Platform& platform);
 
-    // The walk: opens, scans, walks IFD0, the Exif IFD and a Fujifilm maker note, and ends
-    // with exactly one reported message; true exactly when that message was 305.
+    // The walk: opens, finds the Exif block of a JPEG, TIFF, PNG, WebP or HEIF file, walks IFD0,
+    // the Exif IFD and a Fujifilm maker note, and ends with exactly one reported message; true
+    // exactly when that message was 305.
     bool ReadExif(const char* address);
     // The same walk, answering the id of the message it reported (300 to 305).
     TextId ReadAndReport(const char* address);

@@ -5,5 +5,10 @@
 #include <cstddef>
 
 // Lower case ASCII with the dot; names match them in any case.
-constexpr const char* PictureExtensions[] = {".jpg", ".jpeg", ".jpe", ".jfif"};
+constexpr const char* PictureExtensions[] = {
+    ".jpg", ".jpeg", ".jpe", ".jfif",         // JPEG
+    ".heic", ".heif", ".hif", ".avif",        // the ISO base media file format
+    ".tif", ".tiff", ".dng",                  // TIFF and the raw files built on it
+    ".png", ".webp",
+};
 constexpr size_t PictureExtensionCount = sizeof PictureExtensions / sizeof *PictureExtensions;

@@ -5,16 +5,18 @@
 # through `orvane --csv -r` against the peers and the machine's floor for the same walk. Results
 # land in build/bench/results.
 #
-#   scripts/bench.sh [--quick] [--folder]   --quick: fewer repetitions, for trying the script out;
-#                                           --folder: only the folder run
+#   scripts/bench.sh [--quick] [--folder | --containers]
+#       --quick: fewer repetitions, for trying the script out; --folder: only the folder run;
+#       --containers: only the other containers (HEIC, TIFF, PNG, WebP)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-quick=0 folder_only=0
+quick=0 folder_only=0 only_containers=0
 for option in "$@"; do
     case $option in
         --quick) quick=1 ;;
         --folder) folder_only=1 ;;
-        *) echo "usage: scripts/bench.sh [--quick] [--folder]" >&2; exit 2 ;;
+        --containers) only_containers=1 ;;
+        *) echo "usage: scripts/bench.sh [--quick] [--folder | --containers]" >&2; exit 2 ;;
     esac
 done
 
@@ -184,8 +186,42 @@ measure_folder() {
         { printf "| %s | %d | %.2f | %.2f | %.2f |\n", $1, $2, $3, 1e6 * $3 / $2, ($3 / $2) / floor }' "$table"
 }
 
-if [ $quick -eq 1 ]; then repetitions=3; runs=5; slow_runs=2; else repetitions=10; runs=30; slow_runs=5; fi
-[ $folder_only -eq 1 ] || measure_photographs
-measure_folder
+measure_containers() {
+    # The other containers, each a full-size photograph made from one camera JPEG (the 8.5 MB Sony
+    # file): HEIC by heif-enc, PNG, WebP and TIFF with the JPEG's Exif block (tools/).
+    container_source=/usr/share/backgrounds/mate/abstract/Elephants_3840x2160.jpg
+    containers=$build/containers
+    if [ -r "$container_source" ]; then
+        echo "== other containers: HEIC, TIFF, PNG, WebP of one photograph"
+        if [ ! -f "$containers/photo.webp" ]; then
+            python3 tools/make_container_samples.py --bench "$containers" "$container_source"
+            cp "$container_source" "$containers/photo.jpg"
+        fi
+        kinds=(jpg heic tif png webp)
+        container_photos=()
+        for kind in "${kinds[@]}"; do container_photos+=("$containers/photo.$kind"); done
+        cat "${container_photos[@]}" >/dev/null
+        for kind in "${kinds[@]}"; do
+            "$build/bench/orvane_reader_bench" --benchmark_repetitions=$repetitions \
+                --benchmark_enable_random_interleaving=true --benchmark_min_time=0.2 \
+                --benchmark_out="$results/containers_reader_$kind.json" --benchmark_out_format=json \
+                "$containers/photo.$kind" >/dev/null 2>&1
+        done
+        list=$(IFS=,; echo "${container_photos[*]}")
+        hyperfine -N -i --warmup 3 --runs $runs -L photo "$list" \
+            "$orvane {photo}" "exiv2 -pt {photo}" --export-json "$results/containers_process.json" >/dev/null
+        hyperfine -N -i --warmup 1 --runs $slow_runs -L photo "$list" \
+            "exiftool {photo}" --export-json "$results/containers_process_exiftool.json" >/dev/null
+        "$build/bench/orvane_remote_bench" "${container_photos[@]}" >"$results/containers_remote.json"
+    fi
+    if [ -r "$container_source" ]; then
+        echo
+        python3 bench/summarize_containers.py "$results" "$containers"
+    fi
+}
 
+if [ $quick -eq 1 ]; then repetitions=3; runs=5; slow_runs=2; else repetitions=10; runs=30; slow_runs=5; fi
+[ $folder_only -eq 1 ] || [ $only_containers -eq 1 ] || measure_photographs
+[ $folder_only -eq 1 ] || measure_containers
+[ $only_containers -eq 1 ] || measure_folder
 

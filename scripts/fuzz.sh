@@ -52,12 +52,13 @@ build_targets=(orvane_seed_corpus)
 for target in "${targets[@]}"; do build_targets+=("${target}_fuzz"); done
 cmake --build "$build" -j2 --target "${build_targets[@]}" >/dev/null
 
-# Seeds: the builder's shapes, the samples and the photographs of the test package.
+# Seeds: the builder's shapes, the samples (and their other containers) and the photographs of
+# the test package.
 seeds="$build/seeds"
 rm -rf "$seeds"
 mkdir -p "$seeds/read_exif" "$seeds/interpret_entry" "$seeds/registry_script"
 cp module/orvane.rgs "$seeds/registry_script/"
-pictures=(samples/*.jpg)
+pictures=(samples/*.jpg samples/containers/*)
 package_pictures=/usr/share/gocode/src/github.com/rwcarlsen/goexif
 if [ -d "$package_pictures" ]; then
     while IFS= read -r -d '' picture; do pictures+=("$picture"); done \

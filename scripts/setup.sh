@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev libfuzzer-14-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine32:i386 wine64 xvfb
     libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine
+    libheif-examples webp
     golang-github-rwcarlsen-goexif-dev
     fonts-wqy-zenhei imagemagick locales
     man-db groff-base

@@ -110,6 +110,22 @@ TEST_F(ShowDlgCall, PictureIsListedInTheDialog)
     EXPECT_LE(MeasureResourceUse().handles, handles) << "the stream is closed before the dialog";
 }
 
+// ShowDlg reads whatever the address points at: the other containers list the rows of the JPEG
+// that carries the same Exif block, and one without the block ends as a JPEG without it.
+TEST_F(ShowDlgCall, OtherContainersAreListedAsTheirJpeg)
+{
+    for (const char* name : {"Canon_40D.heic", "Canon_40D.tif", "Canon_40D.png", "Canon_40D.webp"}) {
+        SeenDialog dialog;
+        ASSERT_EQ(Call(SampleAddress((std::string("containers/") + name).c_str()).c_str(), &dialog), S_OK) << name;
+        EXPECT_EQ(dialog.rows, ExpectedRows({"Canon_40D.jpg"})) << name;
+    }
+    SeenDialog avif;
+    ASSERT_EQ(Call(SampleAddress("containers/Fujifilm_FinePix6900ZOOM.avif").c_str(), &avif), S_OK);
+    EXPECT_EQ(avif.rows, ExpectedRows({"Canon_40D.jpg", "Fujifilm_FinePix6900ZOOM.jpg"}));
+    EXPECT_EQ(Call(SampleAddress("containers/jfif_then_exif.heic").c_str()), E_FAIL);
+    EXPECT_EQ(description, ModuleText(303));
+}
+
 TEST_F(ShowDlgCall, SecondPictureKeepsTheFirstPicturesOtherSlots)
 {
     SeenDialog first, second;

@@ -206,10 +206,10 @@ std::vector<SeedShape> SeedShapes()
     Bytes tiff = TiffBuilder(Order::Little).Build();
     Bytes exifPayload = Concat({Bytes{'E', 'x', 'i', 'f', 0, 0}, tiff});
     Bytes wrongIdentifier = Concat({Bytes{'E', 'x', 'i', 'f', 0, 1}, tiff});
-    return {
+    std::vector<SeedShape> shapes = {
         {"empty", {}, MessageCannotRead},
         {"one_byte", {0xFF}, MessageNotJpeg},
-        {"not_jpeg", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, MessageNotJpeg},
+        {"not_jpeg", {'G', 'I', 'F', '8', '9', 'a', 0x01, 0x00}, MessageNotJpeg},
         {"start_only", {0xFF, 0xD8}, MessageNoExif},
         {"no_app1", Jpeg({Segment(0xE0, Bytes(14, 'J')), Segment(0xDB, Bytes(65, 1)), Bytes{0xFF, 0xD9}}), MessageNoExif},
         {"zero_tail", Jpeg({Segment(0xE0, Bytes(4, 'J')), Bytes(32, 0)}), MessageNoExif},
@@ -240,4 +240,6 @@ std::vector<SeedShape> SeedShapes()
         {"pointers_everywhere_ii", PointersEverywhere(Order::Little), MessageOk},
         {"pointers_everywhere_mm", PointersEverywhere(Order::Big), MessageOk},
     };
+    AddContainerShapes(shapes, EveryTag(Order::Little), EveryTag(Order::Big));
+    return shapes;
 }

@@ -15,3 +15,5 @@ struct SeedShape {
 };
 
 std::vector<SeedShape> SeedShapes();
+// The other containers around the Exif blocks of two JPEG shapes (container_shapes.cpp).
+void AddContainerShapes(std::vector<SeedShape>& shapes, const Bytes& littleJpeg, const Bytes& bigJpeg);

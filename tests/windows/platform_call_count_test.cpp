@@ -26,17 +26,18 @@ struct Sample {
     std::vector<unsigned char> bytes;
 };
 
-// Every photograph of the samples directory, read before any counting starts.
-std::vector<Sample> LoadSamples()
+// Every photograph of a folder of the samples directory ("" or "containers/") whose name matches
+// the pattern, read before any counting starts.
+std::vector<Sample> LoadSamples(const std::string& folder, const char* pattern)
 {
     std::vector<Sample> samples;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(ORVANE_SAMPLES_DIR "/*.jpg", &found);
+    HANDLE search = FindFirstFileA((ORVANE_SAMPLES_DIR "/" + folder + pattern).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return samples;
     do {
-        std::ifstream file(std::string(ORVANE_SAMPLES_DIR "/") + found.cFileName, std::ios::binary);
-        Sample sample{found.cFileName, {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}};
+        std::ifstream file(std::string(ORVANE_SAMPLES_DIR "/") + folder + found.cFileName, std::ios::binary);
+        Sample sample{folder + found.cFileName, {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}};
         if (file.good() || file.eof())
             samples.push_back(std::move(sample));
     } while (FindNextFileA(search, &found));
@@ -241,18 +242,28 @@ const Platform& CountingPlatform()
 
 class PlatformCallCount : public testing::Test {
 protected:
-    static void SetUpTestSuite() { samples = LoadSamples(); }
+    static void SetUpTestSuite()
+    {
+        samples = LoadSamples("", "*.jpg");
+        containers = LoadSamples("containers/", "*.*");
+    }
 
-    void SetUp() override { ASSERT_GE(samples.size(), 9u) << "the photographs of " ORVANE_SAMPLES_DIR; }
+    void SetUp() override
+    {
+        ASSERT_GE(samples.size(), 9u) << "the photographs of " ORVANE_SAMPLES_DIR;
+        ASSERT_GE(containers.size(), 36u) << "the photographs of " ORVANE_SAMPLES_DIR "/containers";
+    }
 
     static std::vector<Sample> samples;
+    static std::vector<Sample> containers;  // HEIC, AVIF, TIFF, PNG and WebP files
 };
 
 std::vector<Sample> PlatformCallCount::samples;
+std::vector<Sample> PlatformCallCount::containers;
 
-TEST_F(PlatformCallCount, Win32BackEndMakesOneSystemCallPerReaderOperation)
+void ExpectWin32CallPerOperation(const std::vector<Sample>& samples)
 {
-    std::printf("%-28s %7s | %11s %8s %14s %9s %11s | %s\n", "local photograph", "bytes", "CreateFileA", "ReadFile",
+    std::printf("%-42s %7s | %11s %8s %14s %9s %11s | %s\n", "local photograph", "bytes", "CreateFileA", "ReadFile",
                 "SetFilePointer", "(by 0)", "CloseHandle", "message");
     for (const Sample& sample : samples) {
         SCOPED_TRACE(sample.name);
@@ -272,15 +283,15 @@ TEST_F(PlatformCallCount, Win32BackEndMakesOneSystemCallPerReaderOperation)
         EXPECT_EQ(counted.closes, reader.fileCloses);
         EXPECT_EQ(counted.closes, 1u);
         EXPECT_FALSE(counted.closedOthers) << "CloseHandle releases the handle CreateFileA gave";
-        std::printf("%-28s %7zu | %11u %8u %14u %9u %11u | %d\n", sample.name.c_str(), sample.bytes.size(),
+        std::printf("%-42s %7zu | %11u %8u %14u %9u %11u | %d\n", sample.name.c_str(), sample.bytes.size(),
                     counted.creates, counted.reads, counted.moves, counted.queries, counted.closes,
                     ReportedId(system.message));
     }
 }
 
-TEST_F(PlatformCallCount, WinInetBackEndMakesOneWinInetCallPerReaderOperation)
+void ExpectWinInetCallPerOperation(const std::vector<Sample>& samples)
 {
-    std::printf("%-28s %7s | %13s %16s %16s %22s %8s %19s | %s\n", "remote photograph", "bytes", "InternetOpenA",
+    std::printf("%-42s %7s | %13s %16s %16s %22s %8s %19s | %s\n", "remote photograph", "bytes", "InternetOpenA",
                 "InternetOpenUrlA", "InternetReadFile", "InternetSetFilePointer", "(by 0)", "InternetCloseHandle",
                 "message");
     for (const Sample& sample : samples) {
@@ -309,11 +320,24 @@ TEST_F(PlatformCallCount, WinInetBackEndMakesOneWinInetCallPerReaderOperation)
         EXPECT_EQ(counted.closed[1], counted.session) << "then the session";
         EXPECT_EQ(served.OpenHandles(), 0);
         EXPECT_EQ(served.counters().badHandles, 0u);
-        std::printf("%-28s %7zu | %13u %16u %16u %22u %8u %19zu | %d\n", sample.name.c_str(), sample.bytes.size(),
+        std::printf("%-42s %7zu | %13u %16u %16u %22u %8u %19zu | %d\n", sample.name.c_str(), sample.bytes.size(),
                     counted.sessionOpens, counted.urlOpens, counted.reads, counted.moves, counted.queries,
                     counted.closed.size(), ReportedId(system.message));
     }
 }
+
+TEST_F(PlatformCallCount, Win32BackEndMakesOneSystemCallPerReaderOperation) { ExpectWin32CallPerOperation(samples); }
+
+TEST_F(PlatformCallCount, WinInetBackEndMakesOneWinInetCallPerReaderOperation)
+{
+    ExpectWinInetCallPerOperation(samples);
+}
+
+// The other containers read through the real back ends as through the reader's own operations;
+// ContainerTwins holds their slots to those of the JPEG photographs.
+TEST_F(PlatformCallCount, Win32BackEndReadsTheOtherContainersAlike) { ExpectWin32CallPerOperation(containers); }
+
+TEST_F(PlatformCallCount, WinInetBackEndReadsTheOtherContainersAlike) { ExpectWinInetCallPerOperation(containers); }
 
 TEST_F(PlatformCallCount, OnlyAMoveToTwoGiBCostsASecondSetFilePointer)
 {
