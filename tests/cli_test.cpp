@@ -160,8 +160,10 @@ TEST(FolderWalk, PicturesAreKnownByTheirExtensionInAnyCase)
         bool isJpeg;
     } cases[] = {
         {"a.jpg", true},       {"A.JPG", true},  {"b.Jpeg", true}, {"c.jpe", true},     {"d.JFIF", true},
-        {"x.y.jpg", true},     {".jpg", true},   {"e.jpg.txt", false}, {"f.png", false}, {"jpg", false},
+        {"x.y.jpg", true},     {".jpg", true},   {"e.jpg.txt", false}, {"f.gif", false}, {"jpg", false},
         {"g.jp", false},       {"h.jpgx", false}, {"i.", false},   {"j.jfi", false},    {"k_jpg", false},
+        {"l.HEIC", true},      {"m.heif", true}, {"n.hif", true},  {"o.avif", true},    {"p.Tif", true},
+        {"q.tiff", true},      {"r.DNG", true},  {"s.png", true},  {"t.webp", true},    {"u.heics", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsPictureName(c.name), c.isJpeg) << c.name;

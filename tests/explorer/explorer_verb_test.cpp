@@ -248,7 +248,7 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
     }
     HKEY classKey = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Orvane.View", 0, KEY_READ, &classKey), ERROR_SUCCESS);
-    for (const wchar_t* extension : {L".jpg", L".jpeg", L".jpe", L".jfif"}) {
+    for (const wchar_t* extension : {L".jpg", L".jpeg", L".jpe", L".jfif", L".heic", L".heif", L".hif", L".avif", L".tif", L".tiff", L".dng", L".png", L".webp"}) {
         EXPECT_EQ(ReadText(VerbPath(extension)), L"查看 Exif 信息(&V)") << extension;
         EXPECT_EQ(ReadText(VerbPath(extension) + L"\\command"), ExpectedCommand());
     }
@@ -256,6 +256,7 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
     const std::wstring inCodePage = SampleCopy(L"照片 集", L"Canon 40D.jpg");
     const VerbCase cases[] = {
         {"a photograph", samples + L"\\Canon_40D.jpg", nullptr, false},
+        {"the same photograph as HEIC", samples + L"\\containers\\Canon_40D.heic", nullptr, false},
         {"a JPEG without EXIF", samples + L"\\jfif_then_exif.jpg", NoExif, false},
         {"a missing file", samples + L"\\missing.jpg", L"不能读取图片，如果图片尚未下载完毕，请稍后重试。", false},
         {"code page 936 and blanks", inCodePage, nullptr, false},
