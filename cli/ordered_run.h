@@ -2,17 +2,31 @@
 // output of any number of threads is byte for byte that of one.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 // Calls produce(index, slot) for every index in [0, count) on `threads` worker threads (on the
 // calling thread alone when threads is 1) and consume(index, slot) on the calling thread in
-// index order. Results wait in `window` slots that are reused, so memory does not grow with
-// count. consume answers false to stop: no item after it is consumed. Answers whether every
-// item was consumed.
+// index order. Results wait in `window` slots that are reused (see OrderedRunWindow), so memory
+// does not grow with count. consume answers false to stop: no item after it is consumed.
+// Answers whether every item was consumed.
+// Workers take runs of this many items and the consumer frees runs of as many slots: the threads
+// meet once a run, not once an item, so a cheap item is not buried in waking and waiting.
+constexpr size_t OrderedRunBatch = 16;
+
+// The window that a run really keeps: room for two runs a thread at least, whole runs.
+constexpr size_t OrderedRunWindow(size_t window, unsigned threads)
+{
+    const size_t least = 2 * OrderedRunBatch * threads;
+    return ((window > least ? window : least) + OrderedRunBatch - 1) / OrderedRunBatch * OrderedRunBatch;
+}
+
 template <class Slot, class Produce, class Consume>
 bool RunInOrder(size_t count, unsigned threads, size_t window, Produce produce, Consume consume)
 {
@@ -25,23 +39,33 @@ bool RunInOrder(size_t count, unsigned threads, size_t window, Produce produce, 
         }
         return true;
     }
+    constexpr size_t Batch = OrderedRunBatch;
+    window = OrderedRunWindow(window, threads);
     std::vector<Slot> slots(window);
-    std::vector<char> isReady(window, 0);  // guarded by lock, like next, consumed and isStopping
+    std::unique_ptr<std::atomic<bool>[]> isReady(new std::atomic<bool>[window]);
+    for (size_t i = 0; i < window; ++i)
+        isReady[i].store(false, std::memory_order_relaxed);
     std::mutex lock;
     std::condition_variable slotFree, resultReady;
-    size_t next = 0, consumed = 0;
+    size_t next = 0;  // guarded by lock, like isStopping
     bool isStopping = false;
+    std::atomic<size_t> consumed{0};
     auto work = [&] {
-        std::unique_lock<std::mutex> guard(lock);
         for (;;) {
-            slotFree.wait(guard, [&] { return isStopping || next >= count || next < consumed + window; });
-            if (isStopping || next >= count)
-                return;
-            const size_t index = next++;
-            guard.unlock();
-            produce(index, slots[index % window]);
-            guard.lock();
-            isReady[index % window] = 1;
+            size_t first = 0, end = 0;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                slotFree.wait(guard, [&] { return isStopping || next >= count || next + Batch <= consumed.load() + window; });
+                if (isStopping || next >= count)
+                    return;
+                first = next;
+                end = next = std::min(count, next + Batch);
+            }
+            for (size_t index = first; index < end; ++index) {
+                produce(index, slots[index % window]);
+                isReady[index % window].store(true, std::memory_order_release);
+            }
+            { std::lock_guard<std::mutex> guard(lock); }  // the consumer waits or sees the flags
             resultReady.notify_one();
         }
     };
@@ -50,16 +74,21 @@ bool RunInOrder(size_t count, unsigned threads, size_t window, Produce produce, 
         workers.emplace_back(work);
     bool isWhole = true;
     for (size_t index = 0; index < count && isWhole; ++index) {
-        {
+        std::atomic<bool>& ready = isReady[index % window];
+        if (!ready.load(std::memory_order_acquire)) {
             std::unique_lock<std::mutex> guard(lock);
-            resultReady.wait(guard, [&] { return isReady[index % window] != 0; });
+            resultReady.wait(guard, [&] { return ready.load(std::memory_order_acquire); });
         }
         isWhole = consume(index, slots[index % window]);
-        std::lock_guard<std::mutex> guard(lock);
-        isReady[index % window] = 0;
-        consumed = index + 1;
-        isStopping = !isWhole;
-        slotFree.notify_all();
+        ready.store(false, std::memory_order_relaxed);
+        consumed.store(index + 1);
+        if (!isWhole || (index + 1) % Batch == 0) {
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                isStopping = !isWhole;
+            }
+            slotFree.notify_all();
+        }
     }
     {
         std::lock_guard<std::mutex> guard(lock);
