@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/local_address.h"
+#include "cli/system_reason.h"
 #include "resources/code_page_936.h"
 #include "resources/picture_extensions.h"
 
@@ -57,15 +58,6 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 }
 
 #ifdef _WIN32
-std::string SystemReason(DWORD error)
-{
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                        text, sizeof text, nullptr);
-    std::string reason(text, length);
-    reason.erase(reason.find_last_not_of(" \r\n") + 1);
-    return reason.empty() ? "error " + std::to_string(error) : Cp936ToUtf8(reason.data(), reason.size());
-}
 
 // Lists folder into entries; the system's reason when it could not.
 std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
@@ -101,10 +93,10 @@ bool IsFolderPath(const std::string& path)
 std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entries)
 {
     if (faccessat(AT_FDCWD, folder.c_str(), R_OK | X_OK, AT_EACCESS) != 0)
-        return std::strerror(errno);
+        return SystemReason(static_cast<unsigned long>(errno));
     DIR* directory = opendir(folder.c_str());
     if (!directory)
-        return std::strerror(errno);
+        return SystemReason(static_cast<unsigned long>(errno));
     errno = 0;
     while (const dirent* entry = readdir(directory)) {
         const std::string name = entry->d_name;
@@ -119,7 +111,7 @@ std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entr
     }
     const int error = errno;  // readdir's end and its failure differ only here
     closedir(directory);
-    return error ? std::strerror(error) : "";
+    return error ? SystemReason(static_cast<unsigned long>(error)) : "";
 }
 
 bool IsFolderPath(const std::string& path)

@@ -1,6 +1,7 @@
 // The command line's "save": a temporary file in the target's own folder, so that the final
 // rename never crosses a file system and either the old or the whole new file is there.
 #include "cli/replace_file.h"
+#include "cli/system_reason.h"
 
 #include <cerrno>
 #include <cstring>
@@ -16,16 +17,6 @@
 namespace {
 
 #ifdef _WIN32
-std::string SystemReason(DWORD error)
-{
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                        text, sizeof text, nullptr);
-    std::string reason(text, length);
-    reason.erase(reason.find_last_not_of(" \r\n") + 1);
-    return reason.empty() ? "error " + std::to_string(error) : reason;
-}
-
 std::string WriteNewFile(const std::string& temporary, const std::string& bytes, bool& isNameTaken)
 {
     const HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -78,7 +69,7 @@ std::string WriteNewFile(const std::string& temporary, const std::string& bytes,
     const int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0) {
         isNameTaken = errno == EEXIST;
-        return std::strerror(errno);
+        return SystemReason(static_cast<unsigned long>(errno));
     }
     int error = fchmod(file, mode) == 0 ? 0 : errno;
     for (size_t done = 0; !error && done < bytes.size();) {
@@ -96,7 +87,7 @@ std::string WriteNewFile(const std::string& temporary, const std::string& bytes,
         error = errno;
     if (error) {
         unlink(temporary.c_str());
-        return std::strerror(error);
+        return SystemReason(static_cast<unsigned long>(error));
     }
     return "";
 }
@@ -105,7 +96,7 @@ std::string Rename(const std::string& temporary, const std::string& path)
 {
     if (rename(temporary.c_str(), path.c_str()) == 0)
         return "";
-    const std::string reason = std::strerror(errno);
+    const std::string reason = SystemReason(static_cast<unsigned long>(errno));
     unlink(temporary.c_str());
     return reason;
 }

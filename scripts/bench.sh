@@ -20,19 +20,9 @@ for option in "$@"; do
     esac
 done
 
-bash scripts/setup.sh
 # Real photographs that Debian ships, beside the samples: wallpapers from cameras (one of 16 MB)
 # and the camera photos of a Go EXIF library's tests.
-photo_packages=(mate-backgrounds lomiri-wallpapers golang-github-rwcarlsen-goexif-dev)
-missing=()
-for package in "${photo_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" >/dev/null
-fi
+bash scripts/setup.sh mate-backgrounds lomiri-wallpapers golang-github-rwcarlsen-goexif-dev
 
 build=build/bench
 results=$build/results

@@ -6,21 +6,11 @@
 # Uses the Windows build this machine can run (i686, else x86_64), in Wine prefixes of its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 sample=${1:-samples/Canon_40D.jpg}
 
 # What only the pictures need, so the tests' set stays as it is: Wine's own fonts, the CJK font,
 # xdotool to drive the dialogs and optipng.
-picture_packages=(fonts-wine fonts-wqy-microhei xdotool optipng)
-missing=()
-for package in "${picture_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}" >/dev/null
-fi
+bash scripts/setup.sh fonts-wine fonts-wqy-microhei xdotool optipng
 # WenQuanYi Micro Hei: of the Debian CJK fonts tried (also Zen Hei, AR PL UMing, Droid Sans
 # Fallback) the one whose 9-point text is drawn smoothly and whose labels fit their columns.
 cjk_font="WenQuanYi Micro Hei"

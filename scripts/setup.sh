@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package that both builds, their tests and the tools need, and the
-# zh_CN.UTF-8 locale. Idempotent: when everything is there it only checks and returns.
+# Installs every Debian package that both builds, their tests and the tools need (and the
+# packages named as arguments), and the zh_CN.UTF-8 locale. Idempotent: when everything is
+# there it only checks and returns.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,9 @@ packages=(
     fonts-wqy-zenhei imagemagick locales
     man-db groff-base
 )
+
+# A script that needs more than the tests (the benchmarks, the pictures) names it here.
+packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
