@@ -220,6 +220,7 @@ struct ShownPicture {
     AddressOutcome outcome;
     std::string out;
     std::string err;
+    std::string display;  // the address as shown in a CSV line
     std::string scratch;
     int status = ExitAllRead;
 };
@@ -241,10 +242,9 @@ void ShowPicture(const Options& options, const std::string& argument, bool heads
         AppendJsonOutcome(shown.out, argument, outcome, shown.scratch);
         shown.out += '\n';
     } else if (options.isCsv) {
-        shown.scratch.clear();
-        AppendArgumentForDisplay(shown.scratch, argument);
-        const std::string address = shown.scratch;
-        AppendCsvLine(shown.out, address, outcome, shown.scratch);
+        shown.display.clear();
+        AppendArgumentForDisplay(shown.display, argument);
+        AppendCsvLine(shown.out, shown.display, outcome, shown.scratch);
         shown.out += CsvLineEnd;
     } else if (isRead && options.wantsCopy) {
         shown.out = DialogCopyText(options.copyForm, outcome);

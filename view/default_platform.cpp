@@ -11,14 +11,27 @@
 #include "exif/native_backends.h"
 #endif
 
+namespace {
+
+// The two platforms differ only in how a file is named to the open.
+#ifdef _WIN32
+constexpr Platform PlatformOver(FileCalls files)
+{
+    return {files, WinInetInternetCalls(), LoadModuleText, SetThreadErrorText};
+}
+#else
+Platform PlatformOver(const FileCalls& files) { return {files, CurlInternetCalls(), LoadModuleText, SetThreadErrorText}; }
+#endif
+
+}  // namespace
+
 const Platform& DefaultPlatform()
 {
 #ifdef _WIN32
     // Constant-initialised, so that no first-use guard (and no thread library) comes with it.
-    static constexpr Platform platform = {Win32FileCalls(), WinInetInternetCalls(), LoadModuleText,
-                                          SetThreadErrorText};
+    static constexpr Platform platform = PlatformOver(Win32FileCalls());
 #else
-    static const Platform platform = {PosixFileCalls(), CurlInternetCalls(), LoadModuleText, SetThreadErrorText};
+    static const Platform platform = PlatformOver(PosixFileCalls());
 #endif
     return platform;
 }
@@ -26,10 +39,9 @@ const Platform& DefaultPlatform()
 const Platform& LocalPathPlatform()
 {
 #ifdef _WIN32
-    static constexpr Platform platform = {Win32LocalPathCalls(), WinInetInternetCalls(), LoadModuleText,
-                                          SetThreadErrorText};
+    static constexpr Platform platform = PlatformOver(Win32LocalPathCalls());
 #else
-    static const Platform platform = {PosixLocalPathCalls(), CurlInternetCalls(), LoadModuleText, SetThreadErrorText};
+    static const Platform platform = PlatformOver(PosixLocalPathCalls());
 #endif
     return platform;
 }
