@@ -20,7 +20,6 @@
 #include "cli/ordered_run.h"
 #include "cli/picture_output.h"
 #include "cli/progress_line.h"
-#include "cli/replace_file.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
 
@@ -31,7 +30,7 @@
 namespace {
 
 const char Usage[] =
-    "usage: orvane [--json] ADDRESS...\n"
+    "usage: orvane [--json | --csv] [-j N] [--quiet] ADDRESS...\n"
     "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
     "       orvane [--json | --csv] [-j N] [--quiet] -r FOLDER...\n"
     "Lists the Exif information of photographs: JPEG, HEIF/HEIC/AVIF, TIFF/DNG, PNG, WebP.\n"
@@ -42,18 +41,20 @@ const char Usage[] =
     "  -r, --recursive  read every picture file below each FOLDER (.jpg .jpeg .jpe .jfif\n"
     "             .heic .heif .hif .avif .tif .tiff .dng .png .webp, any case), sorted by\n"
     "             path; other arguments are read as they are\n"
-    "  -j N, --jobs N  read on N threads (default: one a core, at most 16); the output is\n"
-    "             the same, in the same order, whatever N\n"
+    "  -j N, --jobs N  read on N threads, N from 1 to 1024 (default: one a core; at most\n"
+    "             16 read); the output is the same, in the same order, whatever N\n"
     "  -q, --quiet  no progress line on a terminal during long runs\n"
     "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
-    "             the rows, in code page 936 with CR LF (nothing when the list is empty)\n"
+    "             the rows, in code page 936 with CR LF (nothing when the list is empty);\n"
+    "             the list is printed as without it\n"
     "  --copy all|rows|info  print the dialog's clipboard text instead of the list, in code\n"
     "             page 936: all rows, or the rows / only the texts with every row selected\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
-    "Exit status: 0 when every picture was read, 1 when one was not (or FILE could not be\n"
-    "written, or a FOLDER listed), 2 for a usage error; an option's missing or wrong value is\n"
-    "a usage error.\n";
+    "The plain list and the messages show each control character as \\xHH.\n"
+    "Exit status: 0 when every picture was read; 1 when one was not, FILE could not be\n"
+    "written, a FOLDER could not be walked or the output could not be written; 2 for a\n"
+    "usage error: an unknown option, an option's missing or wrong value.\n";
 
 #ifdef _WIN32
 // The clipboard text carries its own CR LF: standard output's text mode must not add a CR.
@@ -84,14 +85,17 @@ struct Options {
     bool isRecursive = false;
     bool wantsHelp = false;
     bool wantsVersion = false;
+    bool wantsSave = false;
     std::string savePath;
     bool wantsCopy = false;
     CopyForm copyForm = CopyForm::AllRows;
     unsigned threads = 0;  // 0: one a core
     bool isQuiet = false;
     std::vector<std::string> addresses;
-    std::string unknownOption;
+    std::string usageError;  // the first wrong option, told before the usage
 };
+
+const char ThreadRange[] = "a number of threads from 1 to 1024";
 
 // A count of 1 to 1024 in plain decimal digits.
 bool ParseThreadCount(const char* text, unsigned& threads)
@@ -106,6 +110,57 @@ bool ParseThreadCount(const char* text, unsigned& threads)
         return false;
     threads = value;
     return true;
+}
+
+void Refuse(Options& options, const std::string& text)
+{
+    if (options.usageError.empty())
+        options.usageError = "orvane: " + text + "\n";
+}
+
+// An option's value that is missing (value nullptr) or not one of those it takes.
+void RefuseValue(Options& options, const std::string& option, const char* accepted, const char* value)
+{
+    if (!value)
+        Refuse(options, option + " needs " + accepted);
+    else
+        Refuse(options, option + " takes " + accepted + ", not \"" + VisibleArgument(value) + "\"");
+}
+
+// "-j4": the count joined to the option. "-json" is not one, but an unknown option.
+bool IsJoinedThreadCount(const std::string& argument)
+{
+    return argument.size() > 2 && argument[1] == 'j' && argument[2] >= '0' && argument[2] <= '9';
+}
+
+bool TakesValue(const std::string& argument)
+{
+    return argument == "-j" || argument == "--jobs" || argument == "--save" || argument == "--copy" ||
+           IsJoinedThreadCount(argument);
+}
+
+// An option that takes a value: the next argument, or for "-j4" the rest of the same one; i
+// moves past what was taken.
+void ParseValueOption(Options& options, const std::string& argument, int& i, int count, const char* const* arguments)
+{
+    const bool isJoined = IsJoinedThreadCount(argument);
+    const char* value = isJoined ? arguments[i] + 2 : i + 1 < count ? arguments[++i] : nullptr;
+    if (argument == "--save") {
+        if (options.wantsSave)
+            Refuse(options, "--save is given twice");
+        else if (!value || !*value)
+            Refuse(options, "--save needs a file name");
+        options.wantsSave = true;
+        options.savePath = value ? value : "";
+    } else if (argument == "--copy") {
+        if (options.wantsCopy)
+            Refuse(options, "--copy is given twice");
+        else if (!value || !ParseCopyForm(value, options.copyForm))
+            RefuseValue(options, "--copy", "all, rows or info", value);
+        options.wantsCopy = true;
+    } else if (!value || !ParseThreadCount(value, options.threads)) {
+        RefuseValue(options, isJoined ? "-j" : argument, ThreadRange, value);
+    }
 }
 
 Options ParseArguments(int count, const char* const* arguments)
@@ -130,39 +185,18 @@ Options ParseArguments(int count, const char* const* arguments)
             options.wantsVersion = true;
         else if (argument == "-q" || argument == "--quiet")
             options.isQuiet = true;
-        else if ((argument == "-j" || argument == "--jobs") && i + 1 < count && ParseThreadCount(arguments[i + 1], options.threads))
-            ++i;
-        else if (argument.rfind("-j", 0) == 0 && ParseThreadCount(argument.c_str() + 2, options.threads))
-            continue;
-        else if (argument == "--save" && i + 1 < count && arguments[i + 1][0])
-            options.savePath = arguments[++i];
-        else if (argument == "--copy" && i + 1 < count && ParseCopyForm(arguments[i + 1], options.copyForm)) {
-            options.wantsCopy = true;
-            ++i;
-        } else if (options.unknownOption.empty())
-            options.unknownOption = argument;
+        else if (TakesValue(argument))
+            ParseValueOption(options, argument, i, count, arguments);
+        else
+            Refuse(options, "unknown option " + VisibleArgument(argument));
     }
     return options;
-}
-
-bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std::string& err)
-{
-    const std::string bytes = DialogSavedFile(outcome);
-    if (bytes.empty()) {
-        err += "orvane: the list is empty; " + ArgumentForDisplay(path) + " not written\n";
-        return true;
-    }
-    const std::string failure = ReplaceWholeFile(path, bytes);
-    if (failure.empty())
-        return true;
-    err += "orvane: cannot write " + ArgumentForDisplay(path) + ": " + failure + "\n";
-    return false;
 }
 
 // The usage error that a combination of options makes, or nullptr when they go together.
 const char* RefusedCombination(const Options& options)
 {
-    const bool showsDialogText = options.wantsCopy || !options.savePath.empty();
+    const bool showsDialogText = options.wantsCopy || options.wantsSave;
     if (options.isCsv && (options.isJson || showsDialogText))
         return "orvane: --csv does not go with --json, --save or --copy\n";
     if (showsDialogText && (options.addresses.size() != 1 || options.isJson))
@@ -186,7 +220,7 @@ std::vector<std::string> PicturesToRead(const Options& options, std::ostream& er
         }
         FolderPictures below = PicturesBelow(argument);
         for (const FolderProblem& problem : below.unreadableFolders) {
-            err << "orvane: cannot read folder " << ArgumentForDisplay(problem.folder) << ": " << problem.reason << "\n";
+            err << "orvane: cannot read folder " << VisibleArgument(problem.folder) << ": " << problem.reason << "\n";
             status = ExitSomeNotRead;
         }
         if (pictures.empty())
@@ -201,7 +235,8 @@ std::vector<std::string> PicturesToRead(const Options& options, std::ostream& er
 // Standard output that could not take what was written (a full disk, a closed pipe) is a
 // failure of the whole command, told once: the user must not take a cut table for the whole.
 // Every write is looked at as it is made, so that errno is still the failed write's own.
-bool WriteOrTell(std::ostream& out, const std::string& bytes, bool flushes, std::ostream& err)
+bool WriteOrTell(std::ostream& out, const std::string& bytes, bool flushes, std::ostream& err,
+                 ProgressLine* progress = nullptr)
 {
     errno = 0;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -210,6 +245,8 @@ bool WriteOrTell(std::ostream& out, const std::string& bytes, bool flushes, std:
     if (out)
         return true;
     const int error = errno;
+    if (progress)
+        progress->Clear();
     err << "orvane: cannot write the output" << (error ? std::string(": ") + std::strerror(error) : std::string()) << "\n";
     return false;
 }
@@ -229,7 +266,7 @@ struct ShownPicture {
 void ShowPicture(const Options& options, const std::string& argument, bool headsLists, const RowLabels& labels,
                  ShownPicture& shown)
 {
-    const bool wantsSave = !options.savePath.empty();
+    const bool wantsSave = options.wantsSave;
     ReadArgumentInto(shown.outcome, argument, OwnModuleInstance(), wantsSave);
     const AddressOutcome& outcome = shown.outcome;
     const bool isRead = outcome.messageId == MessageOk;
@@ -243,7 +280,7 @@ void ShowPicture(const Options& options, const std::string& argument, bool heads
         shown.out += '\n';
     } else if (options.isCsv) {
         shown.display.clear();
-        AppendArgumentForDisplay(shown.display, argument);
+        AppendArgumentForDisplay(shown.display, argument);  // the field's quotes keep it whole
         AppendCsvLine(shown.out, shown.display, outcome, shown.scratch);
         shown.out += CsvLineEnd;
     } else if (isRead && options.wantsCopy) {
@@ -251,14 +288,18 @@ void ShowPicture(const Options& options, const std::string& argument, bool heads
     } else if (isRead) {
         if (headsLists) {
             shown.out += "== ";
-            AppendArgumentForDisplay(shown.out, argument);
+            AppendVisibleArgument(shown.out, argument);
             shown.out += '\n';
         }
         AppendRows(shown.out, outcome, &labels);
     }
     if (!isRead) {
-        AppendArgumentForDisplay(shown.err, argument);
-        shown.err += ": " + SlotToUtf8(outcome.message) + "\n";
+        AppendVisibleArgument(shown.err, argument);
+        // The reader cannot open a folder and would say "try later".
+        if (IsLocalFolder(argument))
+            shown.err += ": a folder, not a picture; -r reads the pictures below it\n";
+        else
+            shown.err += ": " + SlotToUtf8(outcome.message) + "\n";
     }
 }
 
@@ -282,7 +323,8 @@ int ShowPictures(const Options& options, const std::vector<std::string>& picture
     // With -r the pictures' names come from the folders: each list is headed by its path.
     const bool headsLists = options.isRecursive || pictures.size() > 1;
     const unsigned threads = ReadingThreads(options.threads);
-    ProgressLine progress(err, pictures.size(), terminals.isErrTerminal && !options.isQuiet);
+    ProgressLine progress(err, pictures.size(), terminals.isErrTerminal && !options.isQuiet, terminals.errColumns,
+                          terminals.progressInterval);
     RowLabels labels;  // the same for every picture of the run
     LoadRowLabels(labels, DefaultPlatform().loadText, OwnModuleInstance());
     int status = ExitAllRead;
@@ -290,8 +332,11 @@ int ShowPictures(const Options& options, const std::vector<std::string>& picture
         pictures.size(), threads, 64 * threads,
         [&](size_t index, ShownPicture& shown) { ShowPicture(options, pictures[index], headsLists, labels, shown); },
         [&](size_t index, ShownPicture& shown) {
+            // The progress line may share the screen with the lists: it goes before one comes.
+            if (terminals.isOutTerminal && !shown.out.empty())
+                progress.Clear();
             // A terminal sees each list as it is read; a file or pipe gets large writes.
-            if (!WriteOrTell(out, shown.out, terminals.isOutTerminal || !shown.err.empty(), err))
+            if (!WriteOrTell(out, shown.out, terminals.isOutTerminal || !shown.err.empty(), err, &progress))
                 return false;
             if (!shown.err.empty()) {
                 progress.Clear();
@@ -312,8 +357,8 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
               const Terminals& terminals)
 {
     const Options options = ParseArguments(argumentCount, arguments);
-    if (!options.unknownOption.empty()) {
-        err << "orvane: unknown option " << ArgumentForDisplay(options.unknownOption) << "\n" << Usage;
+    if (!options.usageError.empty()) {
+        err << options.usageError << Usage;
         return ExitUsage;
     }
     if (options.wantsHelp || options.wantsVersion) {

@@ -14,3 +14,7 @@ std::string DialogCopyText(CopyForm form, const AddressOutcome& outcome);
 
 // The bytes the dialog's save-as writes; empty when the list has no row (it writes nothing).
 std::string DialogSavedFile(const AddressOutcome& outcome);
+
+// Puts the dialog's saved file in place of path (nothing for an empty list, which is told);
+// false when it could not, with the reason appended to err.
+bool SaveDialogFile(const std::string& path, const AddressOutcome& outcome, std::string& err);

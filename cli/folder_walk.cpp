@@ -27,6 +27,7 @@ namespace {
 struct FolderEntry {
     std::string name;
     bool isFolder;
+    bool isLink;  // never walked; read only when it leads to a file
 };
 
 #ifdef _WIN32
@@ -74,8 +75,8 @@ std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entr
         if (name == "." || name == "..")
             continue;
         const DWORD attributes = found.dwFileAttributes;
-        const bool isFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        entries.push_back({name, isFolder});
+        const bool isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back({name, (attributes & FILE_ATTRIBUTE_DIRECTORY) && !isLink, isLink});
     } while (FindNextFileA(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);
@@ -103,10 +104,13 @@ std::string ListFolder(const std::string& folder, std::vector<FolderEntry>& entr
         if (name == "." || name == "..")
             continue;
         bool isFolder = entry->d_type == DT_DIR;
+        bool isLink = entry->d_type == DT_LNK;
         struct stat status;
-        if (entry->d_type == DT_UNKNOWN)  // file systems that do not keep the type in the folder
-            isFolder = fstatat(dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
-        entries.push_back({name, isFolder});
+        if (entry->d_type == DT_UNKNOWN && fstatat(dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            isFolder = S_ISDIR(status.st_mode);  // file systems that do not keep the type in the folder
+            isLink = S_ISLNK(status.st_mode);
+        }
+        entries.push_back({name, isFolder, isLink});
         errno = 0;
     }
     const int error = errno;  // readdir's end and its failure differ only here
@@ -159,8 +163,8 @@ FolderPictures PicturesBelow(const std::string& folder)
         for (const FolderEntry& entry : entries) {
             if (entry.isFolder)
                 pending.push_back(JoinPath(current, entry.name));
-            else if (IsPictureName(entry.name))
-                pictures.paths.push_back(JoinPath(current, entry.name));
+            else if (IsPictureName(entry.name) && !(entry.isLink && IsFolderPath(JoinPath(current, entry.name))))
+                pictures.paths.push_back(JoinPath(current, entry.name));  // a link to a folder is neither walked nor read
         }
     }
     std::sort(pictures.paths.begin(), pictures.paths.end());

@@ -22,6 +22,6 @@ struct FolderPictures {
 };
 
 // Every picture file below folder, at any depth. Each path is folder as given, a separator and
-// the path below it, and is read as that path. Links to folders are not followed: a link back up
-// the tree cannot make the walk endless.
+// the path below it, and is read as that path. Links to folders are not followed, so that a link
+// back up the tree cannot make the walk endless, nor read, whatever their names.
 FolderPictures PicturesBelow(const std::string& folder);

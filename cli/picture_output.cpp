@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/json_text.h"
+#include "cli/visible_text.h"
 #include "resources/code_page_936.h"
 #include "resources/text_ids.h"
 
@@ -33,10 +34,17 @@ void AppendArgumentForDisplay(std::string& out, const std::string& argument)
 #endif
 }
 
-std::string ArgumentForDisplay(const std::string& argument)
+void AppendVisibleArgument(std::string& out, const std::string& argument)
+{
+    const size_t start = out.size();
+    AppendArgumentForDisplay(out, argument);
+    MakeControlsVisible(out, start);
+}
+
+std::string VisibleArgument(const std::string& argument)
 {
     std::string shown;
-    AppendArgumentForDisplay(shown, argument);
+    AppendVisibleArgument(shown, argument);
     return shown;
 }
 
@@ -84,6 +92,7 @@ void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module)
         labels.cp936[i][SlotSize - 1] = 0;
         labels.utf8[i].clear();
         AppendSlotText(labels.utf8[i], labels.cp936[i]);
+        MakeControlsVisible(labels.utf8[i], 0);
     }
 }
 
@@ -93,12 +102,17 @@ void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels
         const SlotRow& row = outcome.rows[i];
         const bool isKnown = labels && row.slot >= 0 && row.slot < SlotCount &&
                              strncmp(labels->cp936[row.slot], row.label, SlotSize) == 0;
-        if (isKnown)
+        const size_t labelStart = out.size();
+        if (isKnown) {
             out += labels->utf8[row.slot];
-        else
+        } else {
             AppendSlotText(out, row.label);
+            MakeControlsVisible(out, labelStart);
+        }
         out += '\t';
+        const size_t textStart = out.size();
         AppendSlotText(out, outcome.rows[i].text);
+        MakeControlsVisible(out, textStart);
         out += '\n';
     }
 }

@@ -3,6 +3,6 @@
 
 #include <string>
 
-// Natively strerror's text for an errno value; on Windows FormatMessage's text for a
-// GetLastError value, from the ANSI code page into UTF-8 ("error N" where it has none).
+// The system's text for an errno value, or on Windows for a GetLastError value (from the ANSI
+// code page into UTF-8); "error N" where the system has none.
 std::string SystemReason(unsigned long error);

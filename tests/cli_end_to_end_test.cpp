@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "cli/local_address.h"
 #include "cli/read_address.h"
 #include "support/loopback_http_server.h"
+#include "support/program_run.h"
 #include "resources/text_table.h"
 #include "ui/slot_list.h"
 #include "view/default_platform.h"
@@ -54,51 +54,14 @@ std::string ExpectedErr(const Sample& sample)
 const std::string SamplesDirectory = ORVANE_SAMPLES_DIR;
 const std::string ExpectedDirectory = SamplesDirectory + "/../tests/expected";
 
-std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+std::string ReadWholeFile(const std::string& path) { return FileBytes(path); }
 
-std::string Quoted(const std::string& text)
-{
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
+std::string Quoted(const std::string& text) { return ShellQuoted(text); }
 
-struct ProgramRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the program in directory with the given (already quoted) arguments; setup (shell
-// commands) and launcher (a program that runs it) may change the conditions it runs under.
 ProgramRun RunProgram(const std::string& directory, const std::string& arguments, const std::string& setup = "",
                       const std::string& launcher = "")
 {
-    char errPath[] = "/tmp/orvane-cli-err-XXXXXX";
-    const int errFile = mkstemp(errPath);
-    EXPECT_GE(errFile, 0);
-    close(errFile);
-    const std::string command = "cd " + Quoted(directory) + " && " + setup + " exec " + launcher + " " +
-                                Quoted(ORVANE_CLI_PATH) + " " + arguments + " 2>" + Quoted(errPath);
-    ProgramRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    EXPECT_NE(pipe, nullptr);
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    size_t count = 0;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, count);
-    const int waited = pclose(pipe);
-    run.status = WIFEXITED(waited) ? WEXITSTATUS(waited) : -1;
-    run.err = ReadWholeFile(errPath);
-    unlink(errPath);
-    return run;
+    return RunProgramIn(ORVANE_CLI_PATH, directory, arguments, setup, launcher);
 }
 
 TEST(CliEndToEnd, PlainListsMatchStoredOutputs)

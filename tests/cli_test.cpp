@@ -290,7 +290,7 @@ TEST(CommandLine, NoAddressIsUsageError)
     const CommandRun run = RunWith({});
     EXPECT_EQ(run.status, ExitUsage);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("usage: orvane [--json] ADDRESS..."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("usage: orvane [--json | --csv] [-j N] [--quiet] ADDRESS..."), std::string::npos) << run.err;
     EXPECT_EQ(RunWith({"--json"}).status, ExitUsage);
 }
 
@@ -328,7 +328,7 @@ TEST(CommandLine, HelpPrintsUsageOnStandardOutput)
 {
     const CommandRun run = RunWith({"--help"});
     EXPECT_EQ(run.status, ExitAllRead);
-    EXPECT_EQ(run.out.rfind("usage: orvane [--json] ADDRESS...\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.out.rfind("usage: orvane [--json | --csv] [-j N] [--quiet] ADDRESS...\n", 0), 0u) << run.out;
     EXPECT_EQ(run.err, "");
 }
 

@@ -13,6 +13,3 @@ constexpr TextId FailureCaption = TextProductName;
 void ShowFailure(HWND owner, HINSTANCE module, TextId text, DWORD error);
 // The same box for a text that is wide already, such as a COM error description.
 void ShowFailureText(HWND owner, HINSTANCE module, const wchar_t* text);
-
-// The calling thread's last error, never 0: a failure must not read as success.
-DWORD LastFailure();

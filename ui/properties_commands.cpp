@@ -7,6 +7,7 @@
 
 #include "exif/module_text.h"
 #include "resources/text_ids.h"
+#include "system/system_reason.h"
 #include "ui/failure_message.h"
 
 #ifndef _WIN64
@@ -14,6 +15,7 @@ static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "t
 #endif
 
 const ClipboardFunctions SystemClipboardFunctions = {OpenClipboard, EmptyClipboard, SetClipboardData, CloseClipboard};
+const SaveFileFunctions SystemSaveFileFunctions = {GetSaveFileNameA, CommDlgExtendedError, SystemReplaceFileFunctions};
 
 namespace {
 
@@ -106,8 +108,8 @@ void SaveRowsAs(HWND owner, HINSTANCE module, const char* address, const ListRow
 
     char bytes[SavedFileCapacity];
     const size_t length = ComposeSavedFile(address, rows, static_cast<size_t>(count), bytes, sizeof bytes);
-    const DWORD error = SaveFileInPlace(functions, fileName, request.nFileOffset, bytes,
-                                        length < sizeof bytes ? length : sizeof bytes - 1);
+    const DWORD error = ReplaceFileInPlace(functions.replace, fileName, request.nFileOffset, bytes,
+                                           length < sizeof bytes ? length : sizeof bytes - 1);
     if (error)
         ShowFailure(owner, module, TextCannotSave, error);
 }

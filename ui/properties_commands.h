@@ -3,9 +3,10 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
+#include "system/replace_file_win32.h"
 #include "ui/list_text.h"
-#include "ui/save_file.h"
 
 // The clipboard calls of a copy; tests fail any of them.
 struct ClipboardFunctions {
@@ -16,6 +17,15 @@ struct ClipboardFunctions {
 };
 
 extern const ClipboardFunctions SystemClipboardFunctions;
+
+// The system calls of a save, from the save dialog to the final rename; tests fail any of them.
+struct SaveFileFunctions {
+    BOOL(WINAPI* getSaveFileName)(LPOPENFILENAMEA request);
+    DWORD(WINAPI* commDlgExtendedError)();
+    ReplaceFileFunctions replace;
+};
+
+extern const SaveFileFunctions SystemSaveFileFunctions;
 
 // Places the clipboard text of form in the clipboard as CF_TEXT; a failure is shown in a
 // message box owned by owner. The clipboard is emptied only once the text is ready, right before

@@ -81,9 +81,10 @@ struct SaveRecorder {
 
 SaveRecorder* SaveRecorder::current = nullptr;
 const SaveFileFunctions SaveRecorder::functions = {
-    SaveRecorder::SaveDialog, SaveRecorder::ExtendedError, SaveRecorder::TempName, SaveRecorder::Create,
-    SaveRecorder::Write,      SaveRecorder::Flush,         SaveRecorder::Close,    GetFileAttributesA,
-    SaveRecorder::Replace,    SaveRecorder::Move,          DeleteFileA,
+    SaveRecorder::SaveDialog,
+    SaveRecorder::ExtendedError,
+    {SaveRecorder::TempName, SaveRecorder::Create, SaveRecorder::Write, SaveRecorder::Flush, SaveRecorder::Close,
+     GetFileAttributesA, SaveRecorder::Replace, SaveRecorder::Move, DeleteFileA},
 };
 
 constexpr DWORD AnyReason = 0xFFFFFFFF;  // a real failure: whatever reason the system gives

@@ -1,20 +1,22 @@
-// A new file written whole beside the old one, then renamed over it.
-#include "ui/save_file.h"
+// A new file written whole beside the old one, then put in its place by ReplaceFileA, which keeps
+// the old file's attributes, or by MoveFileExA when there is none.
+#include "system/replace_file.h"
+#include "system/replace_file_win32.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "ui/failure_message.h"
+#include "system/system_reason.h"
 
-const SaveFileFunctions SystemSaveFileFunctions = {
-    GetSaveFileNameA, CommDlgExtendedError, GetTempFileNameA, CreateFileA, WriteFile, FlushFileBuffers,
-    CloseHandle,      GetFileAttributesA,   ReplaceFileA,     MoveFileExA, DeleteFileA,
+const ReplaceFileFunctions SystemReplaceFileFunctions = {
+    GetTempFileNameA, CreateFileA, WriteFile,   FlushFileBuffers, CloseHandle,
+    GetFileAttributesA, ReplaceFileA, MoveFileExA, DeleteFileA,
 };
 
 namespace {
 
 // One write of the whole text, then the flush: the rename must never install a short file.
-DWORD WriteWhole(const SaveFileFunctions& functions, HANDLE file, const char* bytes, size_t length)
+DWORD WriteWhole(const ReplaceFileFunctions& functions, HANDLE file, const char* bytes, size_t length)
 {
     DWORD written = 0;
     if (!functions.writeFile(file, bytes, static_cast<DWORD>(length), &written, nullptr))
@@ -26,7 +28,7 @@ DWORD WriteWhole(const SaveFileFunctions& functions, HANDLE file, const char* by
     return 0;
 }
 
-DWORD PutInPlace(const SaveFileFunctions& functions, const char* temporary, const char* path)
+DWORD PutInPlace(const ReplaceFileFunctions& functions, const char* temporary, const char* path)
 {
     constexpr DWORD moveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (functions.getFileAttributes(path) == INVALID_FILE_ATTRIBUTES)
@@ -42,7 +44,7 @@ DWORD PutInPlace(const SaveFileFunctions& functions, const char* temporary, cons
 
 // A name made here, for a folder too deep for GetTempFileNameA: the longest of these forms that
 // fits the room the chosen file's own name had, a number tried until it is new.
-DWORD CreateOwnTemporary(const SaveFileFunctions& functions, const char* folder, size_t folderLength,
+DWORD CreateOwnTemporary(const ReplaceFileFunctions& functions, const char* folder, size_t folderLength,
                          char (&temporary)[MAX_PATH], HANDLE& file)
 {
     static const struct {
@@ -72,7 +74,7 @@ DWORD CreateOwnTemporary(const SaveFileFunctions& functions, const char* folder,
 
 // A new, empty file in folder (folderLength characters, its final backslash included), open for
 // writing, and its name; none is left behind when it cannot be had.
-DWORD CreateTemporary(const SaveFileFunctions& functions, const char* folder, size_t folderLength,
+DWORD CreateTemporary(const ReplaceFileFunctions& functions, const char* folder, size_t folderLength,
                       char (&temporary)[MAX_PATH], HANDLE& file)
 {
     file = INVALID_HANDLE_VALUE;
@@ -90,14 +92,30 @@ DWORD CreateTemporary(const SaveFileFunctions& functions, const char* folder, si
     return error;
 }
 
+// The length of path's folder with its final separator: a trail byte of the ANSI code page may be
+// '\' or '/', so only a separator that is a character of its own counts.
+size_t FolderLength(const char* path)
+{
+    size_t folderLength = 0;
+    for (size_t i = 0; path[i]; ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && path[i + 1])
+            ++i;
+        else if (path[i] == '\\' || path[i] == '/' || path[i] == ':')
+            folderLength = i + 1;
+    }
+    return folderLength;
+}
+
 }  // namespace
 
-DWORD SaveFileInPlace(const SaveFileFunctions& functions, const char* path, size_t folderLength, const char* bytes,
-                      size_t length)
+DWORD ReplaceFileInPlace(const ReplaceFileFunctions& functions, const char* path, size_t folderLength,
+                         const char* bytes, size_t length)
 {
+    if (strlen(path) >= MAX_PATH || folderLength >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
     // The same folder keeps the final rename on one volume, so it is one step.
     char folder[MAX_PATH] = ".";
-    if (folderLength > 0 && folderLength < sizeof folder) {
+    if (folderLength > 0) {
         memcpy(folder, path, folderLength);
         folder[folderLength] = 0;
     }
@@ -114,4 +132,15 @@ DWORD SaveFileInPlace(const SaveFileFunctions& functions, const char* path, size
     if (error && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT)
         functions.deleteFile(temporary);
     return error;
+}
+
+ReplaceOutcome ReplaceWholeFile(const char* path, const char* bytes, size_t length)
+{
+    ReplaceOutcome outcome;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        outcome.refusal = ReplaceRefusal::Folder;
+    else
+        outcome.error = ReplaceFileInPlace(SystemReplaceFileFunctions, path, FolderLength(path), bytes, length);
+    return outcome;
 }
