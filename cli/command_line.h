@@ -14,7 +14,8 @@ constexpr int ExitSomeNotRead = 1;
 constexpr int ExitUsage = 2;
 
 // Which of the two streams are terminals: a terminal gets each list as it is read, and standard
-// error the progress line of a long run, cut to errColumns (0: a width not known).
+// error the progress line of a long run, cut to errColumns (0: a width not known) and redrawn
+// at most once a progressInterval.
 struct Terminals {
     bool isOutTerminal = false;
     bool isErrTerminal = false;

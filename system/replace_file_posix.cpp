@@ -43,9 +43,9 @@ ReplaceRefusal RefusalFor(mode_t mode)
     return ReplaceRefusal::None;
 }
 
-// The file that path names: path itself, or the file at the end of a symbolic link. stat follows
-// the link as the kernel allows, so a link that the kernel refuses to follow (another user's, in
-// a sticky world-writable folder) is refused here too.
+// The file that path names: path itself, or the file at the end of a symbolic link. The link is
+// first followed by stat, under the kernel's own rules for following links (fs.protected_symlinks),
+// so that one it would not let an open follow is not followed here either.
 ReplaceOutcome FindTarget(const char* path, std::string& target)
 {
     target = path;

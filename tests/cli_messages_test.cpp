@@ -60,9 +60,8 @@ TEST(UsageMessages, AWrongValueIsNamedWithWhatIsAccepted)
 // read, whatever its name.
 TEST(UsageMessages, AFolderIsToldAsOneAndALinkToAFolderIsNotRead)
 {
-    char directory[] = "/tmp/orvane-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(directory), nullptr);
-    const std::string folder = directory;
+    const TemporaryFolder temporary;
+    const std::string& folder = temporary.path;
     ASSERT_EQ(std::system(("cp " + ShellQuoted(ORVANE_SAMPLES_DIR "/Canon_40D.jpg") + " " +
                            ShellQuoted(folder + "/p.jpg") + " && ln -s . " + ShellQuoted(folder + "/x.jpg")).c_str()), 0);
 
@@ -78,7 +77,6 @@ TEST(UsageMessages, AFolderIsToldAsOneAndALinkToAFolderIsNotRead)
     EXPECT_EQ(walked.err, "");
     EXPECT_EQ(walked.out.rfind("== " + folder + "/p.jpg\n", 0), 0u) << walked.out;
     EXPECT_EQ(walked.out.find("x.jpg"), std::string::npos) << walked.out;
-    EXPECT_EQ(std::system(("rm -rf " + ShellQuoted(folder)).c_str()), 0);
 }
 
 }  // namespace

@@ -21,17 +21,6 @@
 
 namespace {
 
-struct Folder {
-    Folder()
-    {
-        char directory[] = "/tmp/orvane-terminal-XXXXXX";
-        EXPECT_NE(mkdtemp(directory), nullptr);
-        path = directory;
-    }
-    ~Folder() { EXPECT_EQ(std::system(("rm -rf " + ShellQuoted(path)).c_str()), 0); }
-    std::string path;
-};
-
 TEST(TerminalText, ControlCharactersOfTextsAndNamesAreShownAsHex)
 {
     const struct {
@@ -46,7 +35,7 @@ TEST(TerminalText, ControlCharactersOfTextsAndNamesAreShownAsHex)
         {"plain.jpg", "\xB9\xE2\xC8\xA6 F 2.8", "plain.jpg", "\xE5\x85\x89\xE5\x9C\x88 F 2.8"},  // not touched
         {nullptr, nullptr, "gone\\x1B[2J.jpg", nullptr},
     };
-    Folder folder;
+    TemporaryFolder folder;
     std::vector<std::string> paths;
     std::string expectedOut, expectedErr;
     for (const auto& c : cases) {
@@ -105,7 +94,7 @@ std::vector<std::string> ScreenLines(const std::string& text)
 
 TEST(TerminalText, ProgressLineIsClearedBeforeEachListOnTheSameTerminal)
 {
-    Folder folder;
+    TemporaryFolder folder;
     FillWithPictures(folder.path, ProgressLine::ShownFrom + 10);
     std::ostringstream screen;  // standard output and standard error on one terminal
     Terminals terminals;
@@ -124,7 +113,7 @@ TEST(TerminalText, ProgressLineIsClearedBeforeEachListOnTheSameTerminal)
 // script(1) gives the program a terminal of 20 columns for standard error.
 TEST(TerminalText, ProgressLineKeepsWithinTheTerminalsWidth)
 {
-    Folder folder;
+    TemporaryFolder folder;
     FillWithPictures(folder.path, ProgressLine::ShownFrom + 10);
     const std::string command = "stty cols 20; " + ShellQuoted(ORVANE_CLI_PATH) + " --csv -r " + ShellQuoted(folder.path) + " >/dev/null";
     const ProgramRun run = RunProgramIn("script", "/", "-qec " + ShellQuoted(command) + " /dev/null");

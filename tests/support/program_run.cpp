@@ -26,6 +26,19 @@ std::string ShellQuoted(const std::string& text)
     return result + "'";
 }
 
+TemporaryFolder::TemporaryFolder()
+{
+    char directory[] = "/tmp/orvane-test-XXXXXX";
+    EXPECT_NE(mkdtemp(directory), nullptr);
+    path = directory;
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    // A test may have taken rights away inside the folder.
+    EXPECT_EQ(std::system(("chmod -R u+rwx " + ShellQuoted(path) + "; rm -rf " + ShellQuoted(path)).c_str()), 0);
+}
+
 ProgramRun RunProgramIn(const std::string& program, const std::string& directory, const std::string& arguments,
                         const std::string& setup, const std::string& launcher)
 {

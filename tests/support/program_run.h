@@ -18,3 +18,12 @@ std::string ShellQuoted(const std::string& text);
 // launcher (a program that runs it) may change the conditions it runs under.
 ProgramRun RunProgramIn(const std::string& program, const std::string& directory, const std::string& arguments,
                         const std::string& setup = "", const std::string& launcher = "");
+
+// A new folder under /tmp, removed with all it holds when the test is done with it.
+struct TemporaryFolder {
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    std::string path;
+};
