@@ -3,7 +3,8 @@
 # under Wine. Warnings are errors here, as in CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
+export ORVANE_SETUP_DONE=test
 jobs=$(nproc)
 
 echo "== native tests (AddressSanitizer, UBSan)"

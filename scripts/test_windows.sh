@@ -3,13 +3,14 @@
 # programs import system DLLs only, and runs the tests under Wine in a prefix of each build's own
 # (created by the first run), under Xvfb when it is there, for the tests that need windows.
 #
-# The i686 build is the product and is always built. Where this machine's kernel cannot start
-# 32-bit programs, the x86_64 build runs the same tests under Wine's 64-bit loader instead.
+# The i686 build is the product and is always built. Where 32-bit programs cannot start (the
+# kernel refuses them, or the 32-bit Wine loader could not be installed), the x86_64 build runs
+# the same tests under Wine's 64-bit loader instead.
 # ORVANE_WINDOWS_ARCH chooses: auto (the default: i686 where it runs, else x86_64; both under
 # CI where both run), i686, x86_64 or both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 jobs=${JOBS:-$(nproc)}
 werror=${ORVANE_WERROR:-OFF}
 
@@ -44,13 +45,18 @@ run_tests() {
 }
 
 # Decided by trying: Wine's 32-bit loader prints its version only where 32-bit programs start.
-runs_32_bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# It may also be missing: set-up goes on without it when the registry cannot provide it.
+loader32=/usr/lib/wine/wine
+runs_32_bit() { "$loader32" --version >/dev/null 2>&1; }
+why_no_32_bit() {
+    if [ -x "$loader32" ]; then echo "this kernel cannot run 32-bit programs"; else echo "the 32-bit Wine loader is not installed"; fi
+}
 
 arch=${ORVANE_WINDOWS_ARCH:-auto}
 case "$arch" in
     auto)
         if ! runs_32_bit; then
-            echo "test_windows: this kernel cannot run 32-bit programs; the x86_64 build stands in for the i686 build's tests"
+            echo "test_windows: $(why_no_32_bit); the x86_64 build stands in for the i686 build's tests"
             arch=x86_64
         elif [ "${CI:-}" = true ]; then
             arch=both
@@ -58,7 +64,7 @@ case "$arch" in
             arch=i686
         fi ;;
     i686|both)
-        runs_32_bit || { echo "test_windows: this kernel cannot run 32-bit programs: ORVANE_WINDOWS_ARCH=$arch cannot run here" >&2; exit 1; } ;;
+        runs_32_bit || { echo "test_windows: $(why_no_32_bit): ORVANE_WINDOWS_ARCH=$arch cannot run here" >&2; exit 1; } ;;
     x86_64) ;;
     *) echo "test_windows: ORVANE_WINDOWS_ARCH must be auto, i686, x86_64 or both, not '$arch'" >&2; exit 2 ;;
 esac
