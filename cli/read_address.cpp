@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cli/local_address.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
 #include "view/read_picture.h"

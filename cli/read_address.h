@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "exif/info_slot.h"
-#include "exif/platform.h"
+#include "record/info_slot.h"
+#include "record/platform.h"
 #include "ui/list_text.h"
 #include "ui/slot_list.h"
 

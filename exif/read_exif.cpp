@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "exif/byte_order.h"
-#include "exif/exif_block.h"
+#include "record/byte_order.h"
+#include "containers/exif_block.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "exif/info_slot.h"
-#include "exif/module_text.h"
+#include "record/info_slot.h"
+#include "backends/module_text.h"
 
 namespace {
 
