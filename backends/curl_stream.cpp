@@ -5,7 +5,7 @@
 // range request with the whole body (status 200) is read once, up to a cap, and served from
 // memory. The native build has no browser cache: the offline flag of a session has no
 // meaning here, and every picture comes from its server.
-#include "exif/curl_stream.h"
+#include "backends/curl_stream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "exif/curl_block_cache.h"
-#include "exif/curl_loader.h"
-#include "exif/curl_transfer.h"
-#include "exif/stream_position.h"
+#include "backends/curl_block_cache.h"
+#include "backends/curl_loader.h"
+#include "backends/curl_transfer.h"
+#include "record/stream_position.h"
 
 const CurlTimeouts DefaultCurlTimeouts = {10000, 20000};
 
