@@ -2,9 +2,11 @@
 // is found, and each way the walk ends without one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "support/container_writer.h"
+#include "support/finding.h"
 #include "support/reading.h"
 #include "support/twin_reading.h"
 #include "support/walk_log.h"
@@ -18,22 +20,46 @@ TEST(ContainerStart, FirstBytesNameTheContainer)
         const char* what;
         Bytes bytes;
         TextId message;
+        Finding finding;
     } cases[] = {
-        {"GIF", {'G', 'I', 'F', '8', '9', 'a'}, MessageNotJpeg},
-        {"II without 42", {'I', 'I', 0x2B, 0x00, 8, 0, 0, 0}, MessageNotJpeg},  // BigTIFF
-        {"MM without 42", {'M', 'M', 0x2A, 0x00}, MessageNotJpeg},
-        {"II 42 alone", {'I', 'I', 0x2A, 0x00}, MessageBadData},
-        {"PNG signature cut", {0x89, 'P', 'N', 'G', 0x0D, 0x0A}, MessageNotJpeg},
-        {"PNG signature alone", PngSignature(), MessageNoExif},
-        {"RIFF of another kind", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, MessageNotJpeg},
-        {"RI then no F", {'R', 'I', 'X', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}, MessageNotJpeg},
-        {"box that is not ftyp", Box("moov", Bytes(8, 0)), MessageNotJpeg},
-        {"ftyp alone", FileTypeBox(), MessageNoExif},
-        {"ftyp of size 1", {0, 0, 0, 1, 'f', 't', 'y', 'p', 0, 0, 0, 0, 0, 0, 0, 16}, MessageNoExif},
-        {"zero bytes", Bytes(12, 0), MessageNotJpeg},
+        {"GIF", {'G', 'I', 'F', '8', '9', 'a'}, MessageNotJpeg, Finding::UnknownStart},
+        {"II without 42", {'I', 'I', 0x2B, 0x00, 8, 0, 0, 0}, MessageNotJpeg, Finding::UnknownStart},  // BigTIFF
+        {"MM without 42", {'M', 'M', 0x2A, 0x00}, MessageNotJpeg, Finding::UnknownStart},
+        {"II 42 alone", {'I', 'I', 0x2A, 0x00}, MessageBadData, Finding::Found},
+        {"PNG signature cut", {0x89, 'P', 'N', 'G', 0x0D, 0x0A}, MessageNotJpeg, Finding::UnknownStart},
+        {"PNG signature alone", PngSignature(), MessageNoExif, Finding::PngNoExifChunk},
+        {"RIFF of another kind", {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, MessageNotJpeg, Finding::UnknownStart},
+        {"RI then no F", {'R', 'I', 'X', 'F', 4, 0, 0, 0, 'W', 'E', 'B', 'P'}, MessageNotJpeg, Finding::UnknownStart},
+        {"box that is not ftyp", Box("moov", Bytes(8, 0)), MessageNotJpeg, Finding::UnknownStart},
+        {"ftyp alone", FileTypeBox(), MessageNoExif, Finding::IsobmffNoMeta},
+        {"ftyp of size 1", {0, 0, 0, 1, 'f', 't', 'y', 'p', 0, 0, 0, 0, 0, 0, 0, 16}, MessageNoExif, Finding::IsobmffNoMeta},
+        {"zero bytes", Bytes(12, 0), MessageNotJpeg, Finding::UnknownStart},
+        {"empty file", {}, MessageCannotRead, Finding::NothingToRead},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         ExpectReading(c.bytes, block, c.message, c.what);
+        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
+    }
+}
+
+// Each finder names where the block itself begins, identifier or not, whatever lies before it.
+TEST(ContainerStart, EachFinderNamesTheBlocksFirstByte)
+{
+    Bytes block = RichBlock(Order::Big, true);
+    PngOptions png;
+    png.exifIdentifier = true;
+    WebpOptions webp;
+    webp.exifIdentifier = true;
+    HeifOptions heif;
+    heif.inItemData = true;
+    const Bytes files[] = {Jpeg({ExifSegment(block)}), TiffFile(block), PngFile(block), PngFile(block, png),
+                           WebpFile(block), WebpFile(block, webp), HeifFile(block), HeifFile(block, heif)};
+    for (const Bytes& file : files) {
+        ExifBlock found = FindIn(file);
+        ASSERT_EQ(found.finding, Finding::Found) << file.size();
+        ASSERT_LE(found.tiffStart + block.size(), file.size());
+        EXPECT_TRUE(std::equal(block.begin(), block.end(), file.begin() + found.tiffStart)) << found.tiffStart;
+    }
 }
 
 TEST(ContainerStart, JpegReadsExactlyAsBeforeCallForCall)
@@ -84,16 +110,19 @@ TEST(PngChunks, WalksEndAtIendAtTheEndOrAtImpossibleLengths)
     struct Case {
         const char* what;
         Bytes bytes;
+        Finding finding;
     } cases[] = {
-        {"no eXIf", PngFile({})},
-        {"eXIf after IEND", Concat({PngSignature(), header, PngChunk("IEND", {}), PngChunk("eXIf", block)})},
-        {"no IEND, no eXIf", Concat({PngSignature(), header})},
-        {"chunk of 2 GiB", Concat({PngSignature(), tooLong, PngChunk("eXIf", block)})},
-        {"chunk header cut", Concat({PngSignature(), header, Bytes{0, 0, 0}})},
-        {"eXIf past the end", Concat({PngSignature(), Bytes{0, 0, 0, 0, 'e', 'X', 'I', 'f'}})},
+        {"no eXIf", PngFile({}), Finding::PngNoExifChunk},
+        {"eXIf after IEND", Concat({PngSignature(), header, PngChunk("IEND", {}), PngChunk("eXIf", block)}), Finding::PngNoExifChunk},
+        {"no IEND, no eXIf", Concat({PngSignature(), header}), Finding::PngNoExifChunk},
+        {"chunk of 2 GiB", Concat({PngSignature(), tooLong, PngChunk("eXIf", block)}), Finding::PngNoExifChunk},
+        {"chunk header cut", Concat({PngSignature(), header, Bytes{0, 0, 0}}), Finding::PngNoExifChunk},
+        {"eXIf past the end", Concat({PngSignature(), Bytes{0, 0, 0, 0, 'e', 'X', 'I', 'f'}}), Finding::BlockPastEnd},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         ExpectReading(c.bytes, block, MessageNoExif, c.what);
+        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
+    }
 }
 
 TEST(WebpChunks, ExifIsFoundWithOrWithoutIdentifierAndOfOddLength)
@@ -126,15 +155,18 @@ TEST(WebpChunks, SimpleFilesAndChunksPastTheRiffEndHaveNoExif)
     struct Case {
         const char* what;
         Bytes bytes;
+        Finding finding;
     } cases[] = {
-        {"simple lossless file", WebpFile(block, simple)},
-        {"no EXIF chunk", WebpFile({})},
-        {"RIFF ends before EXIF", shortRiff},
-        {"EXIF past the RIFF end", hugeChunk},
-        {"odd chunk without padding", noPadding},
+        {"simple lossless file", WebpFile(block, simple), Finding::WebpSimpleFormat},
+        {"no EXIF chunk", WebpFile({}), Finding::WebpNoExifChunk},
+        {"RIFF ends before EXIF", shortRiff, Finding::WebpNoExifChunk},
+        {"EXIF past the RIFF end", hugeChunk, Finding::WebpNoExifChunk},
+        {"odd chunk without padding", noPadding, Finding::WebpNoExifChunk},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         ExpectReading(c.bytes, block, MessageNoExif, c.what);
+        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
+    }
 }
 
 }  // namespace

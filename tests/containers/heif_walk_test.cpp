@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/container_writer.h"
+#include "support/finding.h"
 #include "support/twin_reading.h"
 
 namespace {
@@ -71,20 +72,23 @@ TEST(HeifWalk, ExifItemOffsetMustLeaveTheTiffHeaderInsideTheItem)
     struct Case {
         uint32_t offset;
         TextId message;
+        Finding finding;
     } cases[] = {
-        {6, MessageOk},                     // past "Exif" 00 00, as writers do
-        {0, MessageOk},                     // at "Exif" 00 00, which is stepped over
-        {payload - 8, MessageBadData},      // the last 8 bytes: a header, but not a TIFF one
-        {payload - 7, MessageNoExif},       // the header would end past the item
-        {payload, MessageNoExif},
-        {0x7FFFFFF0, MessageNoExif},
-        {0xFFFFFFFF, MessageNoExif},
+        {6, MessageOk, Finding::Found},                     // past "Exif" 00 00, as writers do
+        {0, MessageOk, Finding::Found},                     // at "Exif" 00 00, which is stepped over
+        {payload - 8, MessageBadData, Finding::Found},      // the last 8 bytes: a header, but not a TIFF one
+        {payload - 7, MessageNoExif, Finding::IsobmffHeaderOutside},  // the header would end past the item
+        {payload, MessageNoExif, Finding::IsobmffHeaderOutside},
+        {0x7FFFFFF0, MessageNoExif, Finding::IsobmffHeaderOutside},
+        {0xFFFFFFFF, MessageNoExif, Finding::IsobmffHeaderOutside},
     };
     for (bool itemData : {false, true}) {
         for (const Case& c : cases) {
             HeifOptions o;
             o.hasTiffOffset = true, o.tiffOffset = c.offset, o.inItemData = itemData;
-            ExpectReading(HeifFile(block, o), block, c.message, "offset " + std::to_string(c.offset) + (itemData ? " idat" : ""));
+            const std::string what = "offset " + std::to_string(c.offset) + (itemData ? " idat" : "");
+            ExpectReading(HeifFile(block, o), block, c.message, what);
+            EXPECT_EQ(FindIn(HeifFile(block, o)).finding, c.finding) << what;
         }
     }
 }
@@ -127,16 +131,17 @@ TEST(HeifWalk, BrokenStructuresEndWithNoExif)
         size_t at;
         bool isByte;
         uint32_t value;
+        Finding finding;
     } cases[] = {
-        {"meta smaller than its header", meta, false, 7},
-        {"meta larger than 2 GiB", meta, false, 0x80000000},
-        {"iloc reaching past meta", iloc, false, 0x7000},
-        {"iinf of size 4", iinf, false, 4},
-        {"no item of type Exif", exifType, false, 0x45786966 + 1},
-        {"iloc version 3", iloc + 8, true, 3},
-        {"iloc offset width 2", iloc + 12, true, 0x24},
-        {"iloc base offset width 1", iloc + 13, true, 0x10},
-        {"infe version 1", Find(good, "infe", exifType - 12) + 4, true, 1},
+        {"meta smaller than its header", meta, false, 7, Finding::IsobmffNoMeta},
+        {"meta larger than 2 GiB", meta, false, 0x80000000, Finding::IsobmffNoMeta},
+        {"iloc reaching past meta", iloc, false, 0x7000, Finding::IsobmffNoItemBoxes},
+        {"iinf of size 4", iinf, false, 4, Finding::IsobmffNoItemBoxes},
+        {"no item of type Exif", exifType, false, 0x45786966 + 1, Finding::IsobmffNoExifItem},
+        {"iloc version 3", iloc + 8, true, 3, Finding::IsobmffItemNotLocated},
+        {"iloc offset width 2", iloc + 12, true, 0x24, Finding::IsobmffItemNotLocated},
+        {"iloc base offset width 1", iloc + 13, true, 0x10, Finding::IsobmffItemNotLocated},
+        {"infe version 1", Find(good, "infe", exifType - 12) + 4, true, 1, Finding::IsobmffNoExifItem},
     };
     for (const Case& c : cases) {
         Bytes bad = good;
@@ -145,6 +150,7 @@ TEST(HeifWalk, BrokenStructuresEndWithNoExif)
         else
             PutBig32(bad, c.at, c.value);
         ExpectReading(bad, block, MessageNoExif, c.what);
+        EXPECT_EQ(FindIn(bad).finding, c.finding) << c.what;
     }
 }
 
@@ -183,6 +189,7 @@ TEST(HeifWalk, ItemsPastTheEndOfTheFileAreRefused)
     Bytes cut = HeifFile(block, o);
     cut.resize(Find(cut, "mdat") + 4 + 4);  // mdat keeps the image's 4 bytes; the item is gone
     ExpectReading(cut, block, MessageNoExif, "item beyond the end");
+    EXPECT_EQ(FindIn(cut).finding, Finding::BlockPastEnd);
 }
 
 TEST(HeifWalk, ConstructionMethodsOtherThanFileAndIdatAreRefused)
@@ -197,6 +204,7 @@ TEST(HeifWalk, ConstructionMethodsOtherThanFileAndIdatAreRefused)
     ASSERT_EQ(bytes[method + 1], 1);
     bytes[method + 1] = 2;
     ExpectReading(bytes, block, MessageNoExif, "construction method 2");
+    EXPECT_EQ(FindIn(bytes).finding, Finding::IsobmffItemNotLocated);
     bytes[method + 1] = 1;
     bytes[method + 3] = 1;  // data reference 1: another file
     ExpectReading(bytes, block, MessageNoExif, "data reference 1");
