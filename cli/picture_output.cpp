@@ -69,13 +69,6 @@ void AppendJsonOutcome(std::string& out, const std::string& address, const Addre
     out += "]}";
 }
 
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
-{
-    std::string line, scratch;
-    AppendJsonOutcome(line, address, outcome, scratch);
-    return line;
-}
-
 void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module)
 {
     for (int i = 0; i < SlotCount; ++i) {
@@ -101,11 +94,4 @@ void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels
         AppendSlotText(out, outcome.rows[i].text);
         out += '\n';
     }
-}
-
-std::string FormatRows(const AddressOutcome& outcome)
-{
-    std::string text;
-    AppendRows(text, outcome);
-    return text;
 }

@@ -15,7 +15,6 @@ void AppendArgumentForDisplay(std::string& out, const std::string& argument);
 // slots_hex. scratch is a buffer of the caller's for each text's UTF-8.
 void AppendJsonOutcome(std::string& out, const std::string& address, const AddressOutcome& outcome,
                        std::string& scratch);
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome);
 
 // The 41 list labels in UTF-8, converted once for a whole run rather than for every row.
 struct RowLabels {
@@ -27,4 +26,3 @@ void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module);
 // The listed rows, "label TAB text" and a line end each, in UTF-8; a row's label is taken from
 // labels when they are given and hold the same bytes.
 void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels* labels = nullptr);
-std::string FormatRows(const AddressOutcome& outcome);
