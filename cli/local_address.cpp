@@ -108,8 +108,8 @@ std::string CurrentDirectory()
     }
 }
 
-// Every picture address ("http://", "ftp://", "gopher://", "file:///": the address rules' own
-// prefixes) begins like a URL, so the scheme's form alone decides.
+// Every address that the address rules take begins like a URL, so the scheme's form alone
+// decides; the rules themselves keep the prefixes.
 bool IsAddressArgument(const std::string& argument) { return LooksLikeUrl(argument); }
 
 std::string PathForReading(const std::string& path)
