@@ -28,6 +28,14 @@ bool RestMatches(ByteRange& file, const uint8_t* signature, uint32_t size)
     return size - 2 <= sizeof rest && file.ReadAll(rest, size - 2) && std::memcmp(rest, signature + 2, size - 2) == 0;
 }
 
+// The file is the block: back to its first byte.
+ExifBlock FindTiffBlock(ByteRange& file, const uint8_t* signature)
+{
+    if (!RestMatches(file, signature, sizeof TiffLittle))
+        return Refused(Finding::UnknownStart);
+    return file.Move(-int64_t{sizeof TiffLittle}) ? ExifBlock{Finding::Found, 0} : Refused(Finding::BlockPastEnd);
+}
+
 // ISO/IEC 14496-12, 4.3: the file begins with its file type box; a size below 64 KiB begins
 // with two zero bytes. The finder goes on past the box's 8-byte header.
 ExifBlock FindIsobmffBlock(ByteRange& file)
@@ -59,8 +67,7 @@ ExifBlock FindExifBlock(ImageStream& stream)
     if (std::memcmp(start, MarkerStartOfImage, sizeof start) == 0)
         return ScanJpeg(file);
     if (std::memcmp(start, TiffLittle, 2) == 0 || std::memcmp(start, TiffBig, 2) == 0)
-        return RestMatches(file, start[0] == 'I' ? TiffLittle : TiffBig, sizeof TiffLittle) ? ExifBlock{Finding::Found, 0}
-                                                                                            : Refused(Finding::UnknownStart);
+        return FindTiffBlock(file, start[0] == 'I' ? TiffLittle : TiffBig);
     if (std::memcmp(start, PngSignature, 2) == 0)
         return RestMatches(file, PngSignature, sizeof PngSignature) ? FindPngExif(file) : Refused(Finding::UnknownStart);
     if (start[0] == 'R' && start[1] == 'I')
@@ -77,6 +84,7 @@ ExifBlock StepOverExifIdentifier(ByteRange& payload)
     uint32_t delivered = 0;
     if (!payload.ReadSome(identifier, sizeof identifier, &delivered))
         return Refused(Finding::BlockPastEnd);
-    bool isIdentifier = delivered == sizeof identifier && std::memcmp(identifier, ExifIdentifier, sizeof identifier) == 0;
-    return {Finding::Found, isIdentifier ? payload.Position() : at};
+    if (delivered == sizeof identifier && std::memcmp(identifier, ExifIdentifier, sizeof identifier) == 0)
+        return {Finding::Found, payload.Position()};
+    return payload.Move(-int64_t{delivered}) ? ExifBlock{Finding::Found, at} : Refused(Finding::BlockPastEnd);
 }

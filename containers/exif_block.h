@@ -30,7 +30,7 @@ enum class Finding : uint8_t {
 };
 
 // Where the block lies: the TIFF header's position, from which every offset of the walk counts.
-// The walk moves there itself, so a finder may leave the stream anywhere.
+// A finder that finds it leaves the stream there.
 struct ExifBlock {
     Finding finding;
     uint32_t tiffStart;
@@ -50,5 +50,5 @@ ExifBlock FindPngExif(ByteRange& file);
 ExifBlock FindWebpExif(ByteRange& file, uint32_t riffSize);
 
 // At the payload of a PNG, WebP or HEIF Exif item: the block begins there, or behind a leading
-// "Exif" 00 00, which some writers put before the TIFF header.
+// "Exif" 00 00, which some writers put before the TIFF header. The stream is left at the block.
 ExifBlock StepOverExifIdentifier(ByteRange& payload);

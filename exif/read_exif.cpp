@@ -139,11 +139,10 @@ TextId Walk(ViewRecord& view, const char* address)
     TextId outcome = MessageOf(block.finding);
     if (outcome != Proceed)
         return outcome;
-    // Every offset counts from the TIFF header. The walk goes there itself, so a finder may leave
-    // the stream wherever its search ended.
-    const uint32_t base = block.tiffStart;
-    if (!view.Seek(AsSignedDistance(base), FromBeginning))
-        return MessageNoExif;
+    // Every offset counts from the TIFF header, where the finder left the stream (block.tiffStart).
+    // The base is asked of the stream all the same: the back ends then see the calls they always
+    // saw, and where moves fail (WinINet under Wine) the walk still ends at the same step.
+    const uint32_t base = view.Tell();
     outcome = WalkIfd0(view, base);
     if (outcome != Proceed)
         return outcome;
