@@ -1,5 +1,4 @@
-// Which container the first bytes name, the TIFF file (which is its own block), and the step
-// over a leading Exif identifier that several containers share.
+// Which container the first bytes name, and the TIFF file, which is its own block.
 //
 //   JPEG                  0 FF D8                              jpeg_scan.cpp
 //   TIFF, DNG, TIFF raw   0 "II" 2A 00 or "MM" 00 2A          the block starts at 0
@@ -19,7 +18,6 @@ constexpr uint8_t MarkerStartOfImage[2] = {0xFF, 0xD8};  // T.81, B.1.1.3: SOI
 constexpr uint8_t TiffLittle[4] = {'I', 'I', 0x2A, 0x00};
 constexpr uint8_t TiffBig[4] = {'M', 'M', 0x00, 0x2A};
 constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};  // PNG 1.2, 12.12
-constexpr ExifBlock Refused(Finding finding) { return {finding, 0}; }
 
 // The rest of a signature whose first two bytes were read; the stream then lies past it.
 bool RestMatches(ByteRange& file, const uint8_t* signature, uint32_t size)
@@ -75,16 +73,4 @@ ExifBlock FindExifBlock(ImageStream& stream)
     if (start[0] == 0 && start[1] == 0)
         return FindIsobmffBlock(file);
     return Refused(Finding::UnknownStart);
-}
-
-ExifBlock StepOverExifIdentifier(ByteRange& payload)
-{
-    const uint32_t at = payload.Position();
-    uint8_t identifier[sizeof ExifIdentifier] = {};
-    uint32_t delivered = 0;
-    if (!payload.ReadSome(identifier, sizeof identifier, &delivered))
-        return Refused(Finding::BlockPastEnd);
-    if (delivered == sizeof identifier && std::memcmp(identifier, ExifIdentifier, sizeof identifier) == 0)
-        return {Finding::Found, payload.Position()};
-    return payload.Move(-int64_t{delivered}) ? ExifBlock{Finding::Found, at} : Refused(Finding::BlockPastEnd);
 }

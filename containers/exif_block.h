@@ -36,6 +36,8 @@ struct ExifBlock {
     uint32_t tiffStart;
 };
 
+constexpr ExifBlock Refused(Finding finding) { return {finding, 0}; }
+
 // Reads from the stream's first byte on; the stream must stand at 0.
 ExifBlock FindExifBlock(ImageStream& stream);
 

@@ -236,12 +236,12 @@ ExifBlock EnterExifItem(ByteRange& item)
 {
     uint8_t field[4] = {};
     if (item.Size() < sizeof field)
-        return {Finding::IsobmffHeaderOutside, 0};
+        return Refused(Finding::IsobmffHeaderOutside);
     if (!item.MoveTo(item.Start()) || !item.ReadAll(field, sizeof field))
-        return {Finding::BlockPastEnd, 0};
+        return Refused(Finding::BlockPastEnd);
     uint32_t offset = BigEndian32(field);
     if (offset > item.Left() || item.Left() - offset < TiffHeaderSize || !item.Move(offset))
-        return {Finding::IsobmffHeaderOutside, 0};
+        return Refused(Finding::IsobmffHeaderOutside);
     return StepOverExifIdentifier(item);
 }
 
@@ -252,15 +252,15 @@ ExifBlock FindIsobmffExif(ByteRange& file, uint32_t fileTypeSize)
 {
     Box meta{0, file};
     if (fileTypeSize < BoxHeaderSize || !FindBox(file, fileTypeSize, BoxMeta, &meta))
-        return {Finding::IsobmffNoMeta, 0};
+        return Refused(Finding::IsobmffNoMeta);
     MetaParts parts{{0, meta.contents}, {0, meta.contents}, {0, meta.contents}};
     if (!FindMetaParts(meta, &parts))
-        return {Finding::IsobmffNoItemBoxes, 0};
+        return Refused(Finding::IsobmffNoItemBoxes);
     uint32_t itemId = 0;
     if (!FindExifItem(parts.itemInfo, &itemId))
-        return {Finding::IsobmffNoExifItem, 0};
+        return Refused(Finding::IsobmffNoExifItem);
     ByteRange item = file;
     if (!LocateItem(file, parts, itemId, &item))
-        return {Finding::IsobmffItemNotLocated, 0};
+        return Refused(Finding::IsobmffItemNotLocated);
     return EnterExifItem(item);
 }

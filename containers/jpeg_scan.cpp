@@ -27,18 +27,18 @@ ExifBlock ScanJpeg(ByteRange& file)
         uint8_t header[4] = {};
         uint32_t delivered = 0;
         if (!file.ReadSome(header, sizeof header, &delivered) || delivered < sizeof header)
-            return {Finding::JpegNoApp1, 0};
+            return Refused(Finding::JpegNoApp1);
         if (std::memcmp(header, MarkerApp1, sizeof MarkerApp1) == 0)
             break;
         // A length of 0 or 1 moves back by 2 or 1 bytes.
         if (!file.Move(int64_t{BigEndian16(header + 2)} - LengthSize))
-            return {Finding::JpegNoApp1, 0};
+            return Refused(Finding::JpegNoApp1);
     }
     // The first APP1 decides: a later Exif segment is not looked for.
     uint8_t identifier[sizeof ExifIdentifier] = {};
     uint32_t delivered = 0;
     if (!file.ReadSome(identifier, sizeof identifier, &delivered) ||
         std::memcmp(identifier, ExifIdentifier, sizeof identifier) != 0)
-        return {Finding::JpegApp1NotExif, 0};
+        return Refused(Finding::JpegApp1NotExif);
     return {Finding::Found, file.Position()};
 }

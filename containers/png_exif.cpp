@@ -26,11 +26,11 @@ ExifBlock FindPngExif(ByteRange& file)
     for (;;) {
         uint8_t header[8] = {};
         if (!file.ReadAll(header, sizeof header))
-            return {Finding::PngNoExifChunk, 0};
+            return Refused(Finding::PngNoExifChunk);
         uint32_t type = BigEndian32(header + 4);
         if (type == ChunkExif)
             return StepOverExifIdentifier(file);
         if (type == ChunkEnd || !file.Move(int64_t{BigEndian32(header)} + ChunkCrcSize))
-            return {Finding::PngNoExifChunk, 0};
+            return Refused(Finding::PngNoExifChunk);
     }
 }

@@ -30,15 +30,15 @@ ExifBlock FindWebpExif(ByteRange& file, uint32_t riffSize)
     for (bool isFirst = true;; isFirst = false) {
         uint8_t header[8] = {};
         if (!riff.ReadAll(header, sizeof header))
-            return {Finding::WebpNoExifChunk, 0};
+            return Refused(Finding::WebpNoExifChunk);
         uint32_t name = BigEndian32(header), size = LittleEndian32(header + 4);
         if (isFirst && name != ChunkExtended)
-            return {Finding::WebpSimpleFormat, 0};  // the simple formats hold the image alone
+            return Refused(Finding::WebpSimpleFormat);  // the simple formats hold the image alone
         if (size > riff.Left())
-            return {Finding::WebpNoExifChunk, 0};
+            return Refused(Finding::WebpNoExifChunk);
         if (name == ChunkExif)
             return StepOverExifIdentifier(riff);
         if (!riff.Move(int64_t{size} + size % 2))
-            return {Finding::WebpNoExifChunk, 0};
+            return Refused(Finding::WebpNoExifChunk);
     }
 }
