@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "containers/container_fields.h"
-#include "containers/exif_block.h"
+#include "containers/finding.h"
 
 namespace {
 
