@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "exif/platform.h"
+#include "record/platform.h"
 
 struct FileCallCounts {
     uint64_t opens;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "ui/slot_list.h"
 #include "view/classify_address.h"
 

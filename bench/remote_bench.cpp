@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "support/loopback_http_server.h"
 #include "ui/slot_list.h"
 #include "view/classify_address.h"

@@ -45,13 +45,6 @@ void AppendCsvField(std::string& out, const char* text, size_t length)
         out += '"';
 }
 
-std::string CsvField(const std::string& text)
-{
-    std::string field;
-    AppendCsvField(field, text.data(), text.size());
-    return field;
-}
-
 std::string CsvHeader(TextLoader loadText, Handle module)
 {
     std::string header = "address,message_id";
@@ -59,7 +52,9 @@ std::string CsvHeader(TextLoader loadText, Handle module)
         char label[SlotSize] = {};
         loadText(module, TextSlotLabelBase + static_cast<TextId>(i), label, SlotSize);
         label[SlotSize - 1] = 0;
-        header += "," + CsvField(WithoutTrailingBlanks(SlotToUtf8(label)));
+        const std::string name = WithoutTrailingBlanks(SlotToUtf8(label));
+        header += ',';
+        AppendCsvField(header, name.data(), name.size());
     }
     return header;
 }
@@ -80,11 +75,4 @@ void AppendCsvLine(std::string& out, const std::string& displayAddress, const Ad
         AppendCp936AsUtf8(scratch, outcome.slots[i], strnlen(outcome.slots[i], SlotSize - 1));
         AppendCsvField(out, scratch.data(), scratch.size());
     }
-}
-
-std::string CsvLine(const std::string& displayAddress, const AddressOutcome& outcome)
-{
-    std::string line, scratch;
-    AppendCsvLine(line, displayAddress, outcome, scratch);
-    return line;
 }

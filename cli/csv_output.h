@@ -12,7 +12,6 @@ constexpr char CsvLineEnd[] = "\r\n";
 // The text as one field: as it stands, or in double quotes with each quote doubled when it
 // holds a comma, a quote, CR or LF. A text that begins with '=', '+', '-', '@', TAB or CR gets a
 // leading "'", so that no spreadsheet takes it for a formula.
-std::string CsvField(const std::string& text);
 void AppendCsvField(std::string& out, const char* text, size_t length);
 
 // "address,message_id" and the list label of each slot (string 110 + slot) in UTF-8, without
@@ -20,8 +19,7 @@ void AppendCsvField(std::string& out, const char* text, size_t length);
 std::string CsvHeader(TextLoader loadText, Handle module);
 
 // The address for display, the message id and the 41 slot texts in UTF-8, in slot order; a
-// picture that was not read has its message id and empty slots. No line end.
-std::string CsvLine(const std::string& displayAddress, const AddressOutcome& outcome);
-// The same line appended to out; scratch is a buffer of the caller's for the slots' UTF-8.
+// picture that was not read has its message id and empty slots. No line end. Appended to out;
+// scratch is a buffer of the caller's for the slots' UTF-8.
 void AppendCsvLine(std::string& out, const std::string& displayAddress, const AddressOutcome& outcome,
                    std::string& scratch);

@@ -99,24 +99,3 @@ void AppendValidUtf8(std::string& out, const char* text, size_t size)
         }
     }
 }
-
-std::string JsonString(const std::string& utf8)
-{
-    std::string result;
-    AppendJsonString(result, utf8.data(), utf8.size());
-    return result;
-}
-
-std::string HexBytes(const char* bytes, size_t length)
-{
-    std::string result;
-    AppendHexBytes(result, bytes, length);
-    return result;
-}
-
-std::string ValidUtf8(const std::string& text)
-{
-    std::string result;
-    AppendValidUtf8(result, text.data(), text.size());
-    return result;
-}

@@ -4,16 +4,10 @@
 #include <cstddef>
 #include <string>
 
+// Each appends to out: the output of many pictures is made in one reused buffer.
 // A JSON string literal with its quotes: '"' and '\' escaped, control characters as \u00XX.
-std::string JsonString(const std::string& utf8);
-
-// The bytes in lower-case hexadecimal, two digits each, nothing between them.
-std::string HexBytes(const char* bytes, size_t length);
-
-// The text with every byte that starts no valid UTF-8 character replaced by U+FFFD.
-std::string ValidUtf8(const std::string& text);
-
-// The same three, appended to out: the output of many pictures is made in one reused buffer.
 void AppendJsonString(std::string& out, const char* utf8, size_t length);
+// The bytes in lower-case hexadecimal, two digits each, nothing between them.
 void AppendHexBytes(std::string& out, const char* bytes, size_t length);
+// The text with every byte that starts no valid UTF-8 character replaced by U+FFFD.
 void AppendValidUtf8(std::string& out, const char* text, size_t length);

@@ -15,8 +15,6 @@
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 bool IsWindowsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -59,12 +57,6 @@ std::string AbsolutePosixPath(const std::string& path, const std::string& curren
 }
 
 }  // namespace
-
-bool IsPictureAddress(const std::string& argument)
-{
-    return StartsWith(argument, "http://") || StartsWith(argument, "ftp://") ||
-           StartsWith(argument, "gopher://") || StartsWith(argument, "file:///");
-}
 
 bool LooksLikeUrl(const std::string& argument)
 {
@@ -116,7 +108,9 @@ std::string CurrentDirectory()
     }
 }
 
-bool IsAddressArgument(const std::string& argument) { return IsPictureAddress(argument) || LooksLikeUrl(argument); }
+// Every address that the address rules take begins like a URL, so the scheme's form alone
+// decides; the rules themselves keep the prefixes.
+bool IsAddressArgument(const std::string& argument) { return LooksLikeUrl(argument); }
 
 std::string PathForReading(const std::string& path)
 {

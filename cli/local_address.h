@@ -12,9 +12,6 @@ constexpr PathStyle NativePathStyle = PathStyle::Windows;
 constexpr PathStyle NativePathStyle = PathStyle::Posix;
 #endif
 
-// True for "http://", "ftp://", "gopher://" and "file:///" addresses.
-bool IsPictureAddress(const std::string& argument);
-
 // True when the argument begins like a URL of any scheme ("xyz://"). The scheme needs two
 // characters at least, so that a drive letter never counts as one.
 bool LooksLikeUrl(const std::string& argument);

@@ -77,13 +77,6 @@ void AppendJsonOutcome(std::string& out, const std::string& address, const Addre
     out += "]}";
 }
 
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome)
-{
-    std::string line, scratch;
-    AppendJsonOutcome(line, address, outcome, scratch);
-    return line;
-}
-
 void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module)
 {
     for (int i = 0; i < SlotCount; ++i) {
@@ -115,11 +108,4 @@ void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels
         MakeControlsVisible(out, textStart);
         out += '\n';
     }
-}
-
-std::string FormatRows(const AddressOutcome& outcome)
-{
-    std::string text;
-    AppendRows(text, outcome);
-    return text;
 }

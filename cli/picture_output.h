@@ -17,7 +17,6 @@ std::string VisibleArgument(const std::string& argument);
 // slots_hex. scratch is a buffer of the caller's for each text's UTF-8.
 void AppendJsonOutcome(std::string& out, const std::string& address, const AddressOutcome& outcome,
                        std::string& scratch);
-std::string FormatJsonOutcome(const std::string& address, const AddressOutcome& outcome);
 
 // The 41 list labels in UTF-8, converted once for a whole run rather than for every row.
 struct RowLabels {
@@ -30,4 +29,3 @@ void LoadRowLabels(RowLabels& labels, TextLoader loadText, Handle module);
 // made visible, so that a row is one line with one TAB; a row's label is taken from labels when
 // they are given and hold the same bytes.
 void AppendRows(std::string& out, const AddressOutcome& outcome, const RowLabels* labels = nullptr);
-std::string FormatRows(const AddressOutcome& outcome);

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "cli/local_address.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
 #include "view/read_picture.h"
@@ -51,20 +51,6 @@ void ReadLocalPathInto(AddressOutcome& outcome, const std::string& path, Handle 
         CopyAddress(outcome.dialogAddress, DialogFormOfPath(path, CurrentDirectory(), NativePathStyle).c_str());
 }
 
-AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform)
-{
-    AddressOutcome outcome;
-    ReadAddressInto(outcome, address, moduleInstance, platform);
-    return outcome;
-}
-
-AddressOutcome ReadLocalPath(const std::string& path, Handle moduleInstance, const Platform& platform)
-{
-    AddressOutcome outcome;
-    ReadLocalPathInto(outcome, path, moduleInstance, platform, true);
-    return outcome;
-}
-
 void ReadArgumentInto(AddressOutcome& outcome, const std::string& argument, Handle moduleInstance,
                       bool wantsDialogAddress)
 {
@@ -72,13 +58,6 @@ void ReadArgumentInto(AddressOutcome& outcome, const std::string& argument, Hand
         ReadAddressInto(outcome, argument, moduleInstance, DefaultPlatform());
     else
         ReadLocalPathInto(outcome, argument, moduleInstance, LocalPathPlatform(), wantsDialogAddress);
-}
-
-AddressOutcome ReadArgument(const std::string& argument, Handle moduleInstance)
-{
-    AddressOutcome outcome;
-    ReadArgumentInto(outcome, argument, moduleInstance, true);
-    return outcome;
 }
 
 std::string SlotToUtf8(const char (&text)[SlotSize]) { return Cp936ToUtf8(text, strnlen(text, SlotSize - 1)); }

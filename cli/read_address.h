@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "exif/info_slot.h"
-#include "exif/platform.h"
+#include "record/info_slot.h"
+#include "record/platform.h"
 #include "ui/list_text.h"
 #include "ui/slot_list.h"
 
@@ -17,25 +17,18 @@ struct AddressOutcome {
     char dialogAddress[AddressSize] = {};  // what the dialog shows and saves: classified, cut
 };
 
-// A fresh record reads address (a picture address as the browser hands it) through
-// ReadPicture: ClassifyAddress, then ReadExif.
-AddressOutcome ReadAddress(const std::string& address, Handle moduleInstance, const Platform& platform);
-
-// A fresh record reads the file at path, a local path as it stands, through ReadPicturePath;
-// platform opens local paths. The dialog's address is the path in the dialog's form.
-AddressOutcome ReadLocalPath(const std::string& path, Handle moduleInstance, const Platform& platform);
-
-// A command-line argument: an address by the address rules, anything else as a local path, each
-// over this build's platform for it.
-AddressOutcome ReadArgument(const std::string& argument, Handle moduleInstance);
-
-// The same three into an outcome that is reused: every member that is read afterwards is
-// overwritten. A path's dialog address (which needs the current directory) is made only when
-// wanted; otherwise it is empty.
+// Each reads into an outcome that is reused: every member that is read afterwards is overwritten.
+// A fresh record reads address (a picture address as the browser hands it) through ReadPicture:
+// ClassifyAddress, then ReadExif.
 void ReadAddressInto(AddressOutcome& outcome, const std::string& address, Handle moduleInstance,
                      const Platform& platform);
+// A fresh record reads the file at path, a local path as it stands, through ReadPicturePath;
+// platform opens local paths. The dialog's address (the path in the dialog's form, which needs
+// the current directory) is made only when wanted; otherwise it is empty.
 void ReadLocalPathInto(AddressOutcome& outcome, const std::string& path, Handle moduleInstance,
                        const Platform& platform, bool wantsDialogAddress);
+// A command-line argument: an address by the address rules, anything else as a local path, each
+// over this build's platform for it.
 void ReadArgumentInto(AddressOutcome& outcome, const std::string& argument, Handle moduleInstance,
                       bool wantsDialogAddress);
 

@@ -2,10 +2,10 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "exif/byte_order.h"
-#include "exif/slot_text.h"
+#include "record/byte_order.h"
+#include "record/slot_text.h"
 #include "exif/tag_table.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 // entry, 12 bytes: 0 tag (2), 2 type (2), 4 count (4), 8 value or offset from base (4)
 #include <cstdint>
 
-#include "exif/byte_order.h"
-#include "exif/field_type.h"
-#include "exif/signed_distance.h"
-#include "exif/view_record.h"
+#include "record/byte_order.h"
+#include "record/field_type.h"
+#include "record/signed_distance.h"
+#include "record/view_record.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-// The walk: the file's first two bytes name its container (JPEG, TIFF, PNG, WebP, HEIF), whose
-// finder leaves the stream at the Exif TIFF block; then the TIFF header, IFD0, the Exif IFD and
-// a Fujifilm maker note, whatever the container. Every way out reports exactly one message.
+// The walk: a container finder names where the file keeps its Exif TIFF block; from there the
+// TIFF header, IFD0, the Exif IFD and a Fujifilm maker note, whatever the container. Every way
+// out reports exactly one message.
 //
-// TIFF block, from base (byte order of the header)
+// TIFF block, from base (byte order of the header; TIFF 6.0, section 2; Exif 2.3, 4.6.2)
 //   0  2  "II" or "MM"
 //   2  2  42, not compared
 //   4  4  offset of IFD0
@@ -11,17 +11,50 @@
 #include <cstdint>
 #include <cstring>
 
-#include "exif/byte_order.h"
-#include "exif/exif_block.h"
+#include "containers/exif_block.h"
+#include "record/byte_order.h"
+#include "record/image_stream.h"
+#include "record/signed_distance.h"
+#include "record/view_record.h"
 
 namespace {
 
-constexpr uint8_t MarkerStartOfImage[2] = {0xFF, 0xD8};
+constexpr TextId Proceed = 0;  // no message yet: the walk goes on
 constexpr uint8_t FujifilmIdentifier[4] = {'F', 'U', 'J', 'I'};
 constexpr uint32_t Ifd0OffsetEnd = 8;       // the IFD0 offset field ends 8 bytes past base
 constexpr uint32_t NoteDirectoryOffsetEnd = 12;  // the note's directory offset ends 12 past it
 
 // Local destinations of reads start as zero bytes: what a short read leaves out reads as zero.
+
+// The record's own stream operations as the finders' narrow stream: each finder call is one of
+// the record's operations, and so one platform call.
+struct RecordStream {
+    ViewRecord& view;
+    bool Read(void* destination, uint32_t size, uint32_t* delivered) { return view.ReadBytes(destination, size, delivered); }
+    bool Seek(int32_t distance, SeekOrigin origin) { return view.Seek(distance, origin); }
+    uint32_t Tell() { return view.Tell(); }
+};
+
+// A relative move to an absolute target, both computed in wrapping 32-bit arithmetic.
+bool MoveTo(ViewRecord& view, uint32_t target)
+{
+    uint32_t difference = target - view.Tell();
+    return view.Seek(AsSignedDistance(difference), FromCurrent);
+}
+
+TextId MessageOf(Finding finding)
+{
+    switch (finding) {
+    case Finding::Found:
+        return Proceed;
+    case Finding::NothingToRead:
+        return MessageCannotRead;
+    case Finding::UnknownStart:
+        return MessageNotJpeg;
+    default:
+        return MessageNoExif;
+    }
+}
 
 // Reads a directory's entry count at the current position; false when nothing arrives.
 bool ReadEntryCount(ViewRecord& view, uint32_t* count)
@@ -100,15 +133,16 @@ TextId Walk(ViewRecord& view, const char* address)
 {
     if (!view.Open(address))
         return MessageCannotRead;
-    uint8_t start[2] = {};
-    if (!view.ReadWord(start, sizeof start))
-        return MessageCannotRead;
-    // JPEG as it always was; anything else by the container its first bytes name.
-    bool isJpeg = std::memcmp(start, MarkerStartOfImage, sizeof start) == 0;
-    TextId outcome = isJpeg ? ScanJpeg(view) : FindExifBlock(view, start);
+    RecordStream source{view};
+    ImageStream stream(source);
+    ExifBlock block = FindExifBlock(stream);
+    TextId outcome = MessageOf(block.finding);
     if (outcome != Proceed)
         return outcome;
-    uint32_t base = view.Tell();  // the TIFF header: every offset counts from here
+    // Every offset counts from the TIFF header, where the finder left the stream (block.tiffStart).
+    // The base is asked of the stream all the same: the back ends then see the calls they always
+    // saw, and where moves fail (WinINet under Wine) the walk still ends at the same step.
+    const uint32_t base = view.Tell();
     outcome = WalkIfd0(view, base);
     if (outcome != Proceed)
         return outcome;

@@ -1,6 +1,6 @@
 // Every reading attempt ends here: the message becomes the thread's error information, and
 // only then is the stream released.
-#include "exif/view_record.h"
+#include "record/view_record.h"
 
 void ViewRecord::ReportMessage(TextId id)
 {

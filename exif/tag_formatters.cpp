@@ -7,8 +7,8 @@
 #include <iterator>
 #include <limits>
 
-#include "exif/slot_text.h"
-#include "exif/view_record.h"
+#include "record/slot_text.h"
+#include "record/view_record.h"
 
 namespace {
 

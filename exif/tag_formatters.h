@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "exif/info_slot.h"
+#include "record/info_slot.h"
 
 class ViewRecord;
 

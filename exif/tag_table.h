@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "exif/field_type.h"
-#include "exif/info_slot.h"
+#include "record/field_type.h"
+#include "record/info_slot.h"
 #include "exif/tag_formatters.h"
 #include "resources/text_ids.h"
 

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "exif/byte_order.h"
-#include "exif/view_record.h"
+#include "record/byte_order.h"
+#include "record/view_record.h"
 #include "view/default_platform.h"
 
 namespace {

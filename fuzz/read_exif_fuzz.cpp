@@ -9,7 +9,7 @@
 
 #include "support/thread_error.h"
 #include "support/memory_stream.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "fuzz/read_exif_input.h"
 #include "support/address_model.h"
 #include "view/classify_address.h"

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/json_text.h"
 #include "cli/local_address.h"
 #include "cli/read_address.h"
+#include "support/cli_text.h"
 #include "support/loopback_http_server.h"
 #include "support/program_run.h"
 #include "resources/text_table.h"
@@ -305,14 +305,14 @@ TEST(CliEndToEnd, EveryPathIsReadAsThatPath)
     for (const auto& file : files) {
         const std::string path = tree + file.name;
         if (file.sample.message == MessageOk)
-            expectedPlain += "== " + ValidUtf8(path) + "\n" + ReadWholeFile(ExpectedDirectory + "/" + file.sample.name + ".txt");
+            expectedPlain += "== " + Utf8(path) + "\n" + ReadWholeFile(ExpectedDirectory + "/" + file.sample.name + ".txt");
         else
-            expectedErr += ValidUtf8(path) + ": " + FindText(file.sample.message) + "\n";
+            expectedErr += Utf8(path) + ": " + FindText(file.sample.message) + "\n";
         std::string line;
         std::getline(jsonLines, line);
         const std::string relative = file.name + 1;
-        EXPECT_EQ(line.rfind("{\"address\": " + JsonString(ValidUtf8(relative)) + ", \"address_hex\": \"" +
-                                 HexBytes(relative.data(), relative.size()) + "\", ", 0), 0u) << line;
+        EXPECT_EQ(line.rfind("{\"address\": " + Json(Utf8(relative)) + ", \"address_hex\": \"" +
+                                 Hex(relative) + "\", ", 0), 0u) << line;
         EXPECT_EQ(AfterAddress(line + "\n"), AfterAddress(ReadWholeFile(ExpectedDirectory + "/" + file.sample.name + ".json")));
     }
     EXPECT_EQ(plain.out, expectedPlain);
@@ -438,9 +438,9 @@ TEST(RemoteEndToEnd, TwentyMegabytePhotoIsReadFromItsFirstBlocks)
 {
     for (const Sample& sample : Samples) {
         LoopbackHttpServer server(PhotoServer(ServeMode::Ranges, sample.name, 20 * 1000 * 1000));
-        const AddressOutcome remote = ReadAddress(server.Url(), nullptr, DefaultPlatform());
+        const AddressOutcome remote = ReadAddressOnce(server.Url(), DefaultPlatform());
         const AddressOutcome local =
-            ReadAddress("file://" + SamplesDirectory + "/" + sample.name + ".jpg", nullptr, DefaultPlatform());
+            ReadAddressOnce("file://" + SamplesDirectory + "/" + sample.name + ".jpg", DefaultPlatform());
         EXPECT_EQ(remote.messageId, sample.message) << sample.name;
         EXPECT_EQ(local.messageId, sample.message) << sample.name;
         ExpectSameSlots(remote, local);
@@ -454,8 +454,8 @@ TEST(RemoteEndToEnd, TwentyMegabytePhotoIsReadFromItsFirstBlocks)
 TEST(RemoteEndToEnd, RangeRefusingServerGivesTheSameSlots)
 {
     LoopbackHttpServer server(PhotoServer(ServeMode::WholeBody, "Nikon_D70", 3 * 1000 * 1000));
-    const AddressOutcome remote = ReadAddress(server.Url(), nullptr, DefaultPlatform());
-    const AddressOutcome local = ReadAddress("file://" + SamplesDirectory + "/Nikon_D70.jpg", nullptr, DefaultPlatform());
+    const AddressOutcome remote = ReadAddressOnce(server.Url(), DefaultPlatform());
+    const AddressOutcome local = ReadAddressOnce("file://" + SamplesDirectory + "/Nikon_D70.jpg", DefaultPlatform());
     EXPECT_EQ(remote.messageId, MessageOk);
     ExpectSameSlots(remote, local);
     EXPECT_EQ(server.RequestCount(), 1);
@@ -467,7 +467,7 @@ TEST(RemoteEndToEnd, MissingRemotePictureEndsWith301)
     options.mode = ServeMode::Status;
     options.status = 404;
     LoopbackHttpServer server(options);
-    const AddressOutcome outcome = ReadAddress(server.Url(), nullptr, DefaultPlatform());
+    const AddressOutcome outcome = ReadAddressOnce(server.Url(), DefaultPlatform());
     EXPECT_EQ(outcome.messageId, MessageCannotRead);
     EXPECT_EQ(outcome.rowCount, 0);
 }

@@ -106,7 +106,12 @@ TEST(ContainerTwins, EverySampleReadsAsItsJpegInEveryContainer)
 }
 
 // As the command line reads a path: through this build's back end for local paths.
-AddressOutcome ReadFile(const std::string& path) { return ReadArgument(path, nullptr); }
+AddressOutcome ReadFile(const std::string& path)
+{
+    AddressOutcome outcome;
+    ReadArgumentInto(outcome, path, nullptr, true);
+    return outcome;
+}
 
 TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
 {

@@ -183,7 +183,8 @@ int RunCommand(const std::vector<const char*>& arguments, std::string& out)
 TEST(DialogOutput, CopyAndSaveGiveTheDialogTextsOfTheSample)
 {
     const std::string sample = std::string(ORVANE_SAMPLES_DIR) + "/Canon_40D.jpg";
-    const AddressOutcome outcome = ReadArgument(sample, nullptr);
+    AddressOutcome outcome;
+    ReadArgumentInto(outcome, sample, nullptr, true);
     ASSERT_GT(outcome.rowCount, 10);
     const std::vector<ListRow> rows = ListRowsOf(outcome.rows, outcome.rowCount, true);
 

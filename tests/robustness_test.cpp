@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/native_backends.h"
+#include "backends/native_backends.h"
 #include "support/address_model.h"
 #include "support/open_descriptors.h"
 #include "support/reading.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "resources/text_table.h"
 #include "ui/slot_list.h"
 #include "view/default_platform.h"

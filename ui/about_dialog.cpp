@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-#include "exif/slot_text.h"
+#include "record/slot_text.h"
 #include "ui/failure_message.h"
 #include "ui/resource_ids.h"
 

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "exif/info_slot.h"
-#include "exif/module_text.h"
+#include "backends/module_text.h"
+#include "record/info_slot.h"
 #include "system/system_reason.h"
 
 void ShowFailure(HWND owner, HINSTANCE module, TextId text, DWORD error)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/info_slot.h"
+#include "record/info_slot.h"
 #include "ui/slot_list.h"
 
 constexpr size_t AddressSize = 260;   // the dialog's address member, terminator included

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "exif/module_text.h"
+#include "backends/module_text.h"
 #include "resources/text_ids.h"
 #include "system/system_reason.h"
 #include "ui/failure_message.h"

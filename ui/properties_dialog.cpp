@@ -6,7 +6,7 @@
 
 #include <initializer_list>
 
-#include "exif/module_text.h"
+#include "backends/module_text.h"
 #include "ui/about_dialog.h"
 #include "ui/list_rows.h"
 #include "ui/properties_commands.h"

@@ -2,8 +2,8 @@
 #include "ui/slot_list.h"
 
 
-#include "exif/slot_text.h"
-#include "exif/view_record.h"
+#include "record/slot_text.h"
+#include "record/view_record.h"
 #include "resources/text_ids.h"
 
 bool IsSlotListed(const char* slot)

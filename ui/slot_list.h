@@ -2,8 +2,8 @@
 // the dialog and the command-line front end list exactly the same rows.
 #pragma once
 
-#include "exif/info_slot.h"
-#include "exif/platform.h"
+#include "record/info_slot.h"
+#include "record/platform.h"
 
 class ViewRecord;
 

@@ -1,14 +1,14 @@
 // The platform of this build: its stream back ends and string table, and the object's own
 // error information (COM error objects on Windows).
-#include "exif/module_text.h"
+#include "backends/module_text.h"
 #include "view/default_platform.h"
 #include "view/error_info.h"
 
 #ifdef _WIN32
-#include "exif/win32_file_stream.h"
-#include "exif/wininet_stream.h"
+#include "backends/win32_file_stream.h"
+#include "backends/wininet_stream.h"
 #else
-#include "exif/native_backends.h"
+#include "backends/native_backends.h"
 #endif
 
 namespace {

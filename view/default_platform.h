@@ -2,7 +2,7 @@
 // object's own error information.
 #pragma once
 
-#include "exif/platform.h"
+#include "record/platform.h"
 
 const Platform& DefaultPlatform();
 

@@ -2,7 +2,7 @@
 // interface id. COM error objects on Windows; natively a per-thread record of the same shape.
 #pragma once
 
-#include "exif/info_slot.h"
+#include "record/info_slot.h"
 #include "resources/identifiers.h"
 
 // Makes an 8-bit (code page 936) text the thread's error description, with IView's id. A null

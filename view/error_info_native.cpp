@@ -1,7 +1,7 @@
 // The native stand-in for COM error information: one record per thread, like SetErrorInfo.
 #include <cstring>
 
-#include "exif/slot_text.h"
+#include "record/slot_text.h"
 #include "view/error_info.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // path as it stands.
 #pragma once
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 
 // ClassifyAddress on address (rewritten in place), then ReadExif when the address is one of
 // ours. Exactly one message is reported; its id (300 to 305) is the answer.

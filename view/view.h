@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "view/orvane.h"  // IView, generated from orvane.idl
 
 class View final : public IView {

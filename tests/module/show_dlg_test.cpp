@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialog_watch.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "module_client.h"
 #include "ui/slot_list.h"
 #include "view/classify_address.h"

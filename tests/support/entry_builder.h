@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 
 enum class ByteOrder { Intel, Motorola };   // "II" and "MM"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "exif/slot_text.h"
+#include "record/slot_text.h"
 #include "support/entry_builder.h"
 
 class InterpreterTest : public ::testing::Test {

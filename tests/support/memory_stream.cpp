@@ -1,7 +1,7 @@
 // The in-memory back end: Win32 file semantics over a byte buffer, with counters and faults.
 #include "support/memory_stream.h"
 
-#include "exif/stream_position.h"
+#include "record/stream_position.h"
 #include "view/default_platform.h"
 
 #include <cstring>

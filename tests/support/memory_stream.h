@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "exif/platform.h"
+#include "record/platform.h"
 
 // One MemoryStream is the active one of its thread from construction to destruction (a
 // stack: a nested one hides the outer one until it goes). Its platform() routes

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "support/memory_stream.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "support/exif_builder.h"
 #include "view/default_platform.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "exif/field_type.h"
+#include "record/field_type.h"
 
 namespace {
 

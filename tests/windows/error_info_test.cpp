@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/thread_error.h"
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "resources/identifiers.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"

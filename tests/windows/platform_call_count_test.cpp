@@ -11,9 +11,9 @@
 
 #include "support/thread_error.h"
 #include "support/memory_stream.h"
-#include "exif/view_record.h"
-#include "exif/win32_file_stream.h"
-#include "exif/wininet_stream.h"
+#include "record/view_record.h"
+#include "backends/win32_file_stream.h"
+#include "backends/wininet_stream.h"
 #include "support/reading.h"
 #include "windows_test_support.h"
 #include "view/classify_address.h"

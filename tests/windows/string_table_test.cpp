@@ -5,8 +5,8 @@
 #include <set>
 #include <vector>
 
-#include "exif/platform.h"
-#include "exif/view_record.h"
+#include "record/platform.h"
+#include "record/view_record.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "exif/view_record.h"
-#include "exif/win32_file_stream.h"
+#include "record/view_record.h"
+#include "backends/win32_file_stream.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "exif/signed_distance.h"
-#include "exif/view_record.h"
-#include "exif/win32_file_stream.h"
+#include "record/signed_distance.h"
+#include "record/view_record.h"
+#include "backends/win32_file_stream.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 
 // The test program carries the string table itself, as the DLL does.
 inline HINSTANCE TestModule() { return GetModuleHandleA(nullptr); }

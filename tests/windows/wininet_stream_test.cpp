@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "support/thread_error.h"
-#include "exif/view_record.h"
-#include "exif/wininet_stream.h"
+#include "record/view_record.h"
+#include "backends/wininet_stream.h"
 #include "resources/text_table.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"

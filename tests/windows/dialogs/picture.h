@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "exif/view_record.h"
+#include "record/view_record.h"
 #include "ui/list_text.h"
 #include "ui/properties_dialog.h"
 #include "view/default_platform.h"

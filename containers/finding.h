@@ -1,0 +1,49 @@
+// What a container finder answers: where the Exif TIFF block lies, or which step found none;
+// and the finders themselves, which the dispatcher (exif_block.h) hands the file to.
+#pragma once
+
+#include <cstdint>
+
+#include "containers/byte_range.h"
+
+// What a finder found; each refusal names the step that refused, and the walk turns them into
+// its messages: NothingToRead 301, UnknownStart 302, every other refusal 303.
+enum class Finding : uint8_t {
+    Found,
+    NothingToRead,          // not one byte of the file arrived
+    UnknownStart,           // the first bytes, or the signature they begin, name no container we read
+    JpegNoApp1,             // the segments run out (or lead beyond reach) before an APP1
+    JpegApp1NotExif,        // the first APP1 does not begin with "Exif" 00 00
+    PngNoExifChunk,         // IEND, the end of the file, or a chunk longer than any stream reaches
+    WebpSimpleFormat,       // the first chunk is not VP8X: a file of the image alone
+    WebpNoExifChunk,        // the chunks end (the file's, the RIFF's or a chunk's end) without EXIF
+    IsobmffNoMeta,          // no file-level meta box after the file type box
+    IsobmffNoItemBoxes,     // meta holds no iinf or no iloc
+    IsobmffNoExifItem,      // no item of type Exif
+    IsobmffItemNotLocated,  // iloc places the item nowhere we read: another file or item, pieces apart
+    IsobmffHeaderOutside,   // the item's offset field, or the TIFF header it names, lies outside the item
+    BlockPastEnd,           // where the block should begin, the file has ended
+};
+
+// Where the block lies: the TIFF header's position, from which every offset of the walk counts.
+// A finder that finds it leaves the stream there.
+struct ExifBlock {
+    Finding finding;
+    uint32_t tiffStart;
+};
+
+constexpr ExifBlock Refused(Finding finding) { return {finding, 0}; }
+
+// The finders, each given the file with the stream standing right past what the dispatcher read.
+// JPEG: past the start-of-image marker FF D8 (jpeg_scan.cpp).
+ExifBlock ScanJpeg(ByteRange& file);
+// ISO BMFF: past the file type box's 8-byte header, of the size given (isobmff_exif.cpp).
+ExifBlock FindIsobmffExif(ByteRange& file, uint32_t fileTypeSize);
+// PNG: past the 8-byte signature, at the first chunk (png_exif.cpp).
+ExifBlock FindPngExif(ByteRange& file);
+// WebP: past "RIFF", its size and "WEBP", at the first chunk (webp_exif.cpp).
+ExifBlock FindWebpExif(ByteRange& file, uint32_t riffSize);
+
+// At the payload of a PNG, WebP or HEIF Exif item: the block begins there, or behind a leading
+// "Exif" 00 00, which some writers put before the TIFF header. The stream is left at the block.
+ExifBlock StepOverExifIdentifier(ByteRange& payload);

@@ -1,0 +1,44 @@
+// JPEG: after the start-of-image marker, marker segments up to the first APP1, which must carry
+// Exif; the block begins right behind its identifier.
+//
+//   0  2  FF D8 (read by the dispatcher)
+//   2  2  marker
+//   4  2  length, big-endian, counting itself and the payload (T.81, B.1.1.4)
+//   ...   FF E1 APP1, 2 length (not used), 6 "Exif" 00 00 (Exif 2.3, 4.7.2), then the TIFF block
+#include <cstdint>
+#include <cstring>
+
+#include "containers/container_fields.h"
+#include "containers/finding.h"
+
+namespace {
+
+constexpr uint8_t MarkerApp1[2] = {0xFF, 0xE1};
+constexpr uint32_t LengthSize = 2;
+
+}  // namespace
+
+// The scan knows no other marker: start-of-scan, fill bytes and bytes that are no marker at all
+// are each taken as a marker and a length. Every step reads 4 bytes and moves back at most 2, so
+// the scan ends at the end of the data.
+ExifBlock ScanJpeg(ByteRange& file)
+{
+    for (;;) {
+        uint8_t header[4] = {};
+        uint32_t delivered = 0;
+        if (!file.ReadSome(header, sizeof header, &delivered) || delivered < sizeof header)
+            return Refused(Finding::JpegNoApp1);
+        if (std::memcmp(header, MarkerApp1, sizeof MarkerApp1) == 0)
+            break;
+        // A length of 0 or 1 moves back by 2 or 1 bytes.
+        if (!file.Move(int64_t{BigEndian16(header + 2)} - LengthSize))
+            return Refused(Finding::JpegNoApp1);
+    }
+    // The first APP1 decides: a later Exif segment is not looked for.
+    uint8_t identifier[sizeof ExifIdentifier] = {};
+    uint32_t delivered = 0;
+    if (!file.ReadSome(identifier, sizeof identifier, &delivered) ||
+        std::memcmp(identifier, ExifIdentifier, sizeof identifier) != 0)
+        return Refused(Finding::JpegApp1NotExif);
+    return {Finding::Found, file.Position()};
+}
