@@ -235,39 +235,6 @@ TEST_F(CurlRanges, CachedBlocksAreNotFetchedAgain)
     EXPECT_EQ(server.RequestCount(), CurlCachedBlocks + 2);
 }
 
-// A directory or chunk can lie anywhere in a large picture; a range is a range wherever it lies.
-TEST_F(CurlRanges, BlockFarPast32MiBIsFetchedByItsRange)
-{
-    constexpr uint32_t directory = 40560008;  // where a 40 MB TIFF keeps its directory
-    LoopbackHttpServer server(Serving(ServeMode::Ranges, 48u * 1024 * 1024));
-    RemotePicture remote(server.Url());
-    ASSERT_NE(remote.picture, nullptr);
-    uint32_t delivered = 0;
-    const std::vector<uint8_t> bytes = ReadAt(remote.picture, directory, 12, &delivered);
-    EXPECT_EQ(delivered, 12u);
-    ExpectBody(bytes, directory, 12);
-    EXPECT_EQ(server.BodyBytesSent(), 2u * CurlBlockSize);
-}
-
-// The bound is on the bytes moved: a server that turns to whole answers after the first block
-// would send everything up to a far block, and is stopped at the cap.
-TEST_F(CurlWholeBody, ServerTurningToWholeAnswersMovesAtMostTheCap)
-{
-    constexpr uint64_t size = 48u * 1024 * 1024;
-    LoopbackHttpServer server(Serving(ServeMode::WholeAfterFirst, size));
-    RemotePicture remote(server.Url());
-    ASSERT_NE(remote.picture, nullptr);
-    uint32_t delivered = 0;
-    std::vector<uint8_t> bytes = ReadAt(remote.picture, 20 * 1000 * 1000, 8, &delivered);
-    EXPECT_EQ(delivered, 8u);  // within the cap: served from the whole answer
-    ExpectBody(bytes, 20 * 1000 * 1000, 8);
-    ReadAt(remote.picture, 40 * 1000 * 1000, 8, &delivered);
-    EXPECT_EQ(delivered, 0u);
-    // What the server counts includes what still sat in the loopback socket buffers.
-    EXPECT_LT(server.BodyBytesSent(), uint64_t{CurlBodyCap} + 8 * 1024 * 1024);
-    EXPECT_EQ(server.RequestCount(), 3);
-}
-
 TEST_F(CurlWholeBody, RangeRefusingServerIsReadOnce)
 {
     LoopbackHttpServer server(Serving(ServeMode::WholeBody, 100000));
