@@ -4,8 +4,8 @@
 // wherever its directories lie, so a URL handle fetches fixed blocks by range requests and
 // keeps a few of them. A server that answers a range request with the whole body (status 200)
 // is read once, up to a cap, and served from memory. Either way a picture moves at most about
-// the cap over the network. The native build has no browser cache: the offline flag of a session has no
-// meaning here, and every picture comes from its server.
+// the cap over the network. The native build has no browser cache: the offline flag of a
+// session has no meaning here, and every picture comes from its server.
 #include "exif/curl_stream.h"
 
 #include <algorithm>
