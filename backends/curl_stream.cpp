@@ -1,10 +1,11 @@
 // The native remote back end: WinINet-like calls over libcurl, reading lazily by ranges.
 //
-// The walk reads a few hundred scattered bytes near the start of a picture, so a URL handle
-// fetches fixed blocks by range requests and keeps a few of them. A server that answers a
-// range request with the whole body (status 200) is read once, up to a cap, and served from
-// memory. The native build has no browser cache: the offline flag of a session has no
-// meaning here, and every picture comes from its server.
+// The walk reads a few hundred scattered bytes, mostly near the start of a picture but
+// wherever its directories lie, so a URL handle fetches fixed blocks by range requests and
+// keeps a few of them. A server that answers a range request with the whole body (status 200)
+// is read once, up to a cap, and served from memory. Either way a picture moves at most about
+// the cap over the network. The native build has no browser cache: the offline flag of a
+// session has no meaning here, and every picture comes from its server.
 #include "backends/curl_stream.h"
 
 #include <algorithm>
@@ -47,6 +48,7 @@ struct UrlStream {
     uint64_t position = 0;
     uint64_t end = UnknownEnd;  // no byte at or after this offset exists, as far as is known
     bool isWholeBody = false;   // the server ignored ranges: body holds everything kept
+    uint64_t moved = 0;         // body bytes this picture has taken off the network
     std::vector<uint8_t> body;
     BlockCache blocks;
 };
@@ -105,11 +107,13 @@ Handle Keep(std::vector<std::unique_ptr<T>>& list, std::unique_ptr<T> item)
     return list.back().get();
 }
 
+// What is left of the picture's bound goes to the next request.
 Transfer TransferFor(UrlStream& stream)
 {
     Transfer transfer;
     transfer.easy = stream.easy.get();
     transfer.stallMilliseconds = stream.stallMilliseconds;
+    transfer.moveLimit = CurlBodyCap - std::min<uint64_t>(stream.moved, CurlBodyCap);
     return transfer;
 }
 
@@ -128,9 +132,10 @@ const CachedBlock* FindBlock(UrlStream& stream, uint64_t offset)
     const uint64_t start = offset / CurlBlockSize * CurlBlockSize;
     if (const CachedBlock* block = stream.blocks.Find(start))
         return block;
-    // A server that turns to whole answers would send everything up to here; past the cap, no.
     Transfer transfer = TransferFor(stream);
-    if (start >= CurlBodyCap || Fetch(transfer, start, CurlBlockSize, true) != FetchOutcome::Kept) {
+    const bool isKept = transfer.moveLimit > 0 && Fetch(transfer, start, CurlBlockSize, true) == FetchOutcome::Kept;
+    stream.moved += transfer.moved;
+    if (!isKept) {
         stream.end = std::min(stream.end, start);
         return nullptr;
     }
@@ -144,7 +149,9 @@ bool FetchFirstBlock(UrlStream& stream, const char* url)
     Transfer transfer = TransferFor(stream);
     transfer.limitIfWhole = CurlBodyCap;
     const bool askRange = strncmp(url, "gopher://", 9) != 0;
-    if (Fetch(transfer, 0, CurlBlockSize, askRange) != FetchOutcome::Kept)
+    const FetchOutcome outcome = Fetch(transfer, 0, CurlBlockSize, askRange);
+    stream.moved += transfer.moved;
+    if (outcome != FetchOutcome::Kept)
         return false;
     if (transfer.isRanged) {
         LearnEnd(stream, transfer);

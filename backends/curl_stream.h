@@ -9,6 +9,8 @@
 constexpr uint32_t CurlBlockSize = 32 * 1024;
 constexpr int CurlCachedBlocks = 4;
 // A server that refuses ranges sends the whole body; no more than this much of it is kept.
+// However the server answers, no picture moves much more than this many bytes in all: the
+// bound is on what crosses the network, not on where in the picture a block lies.
 constexpr uint32_t CurlBodyCap = 32 * 1024 * 1024;
 
 // How long a session's transfers wait for a connection, and for progress once connected.

@@ -56,9 +56,15 @@ size_t WriteBody(char* data, size_t size, size_t count, void* context)
         transfer.kept.insert(transfer.kept.end(), from, from + (last - first));
     }
     transfer.arrivingOffset += length;
+    transfer.moved += length;
     // A ranged answer ends by itself, and keeps its connection; a whole body is cut off.
     if (!transfer.isRanged && transfer.arrivingOffset >= keepEnd) {
         transfer.stoppedOnPurpose = true;
+        return 0;
+    }
+    // A server that sends the whole body where a far range was asked for would move it all.
+    if (transfer.moved >= transfer.moveLimit) {
+        transfer.isOverLimit = true;
         return 0;
     }
     return length;
@@ -155,6 +161,8 @@ FetchOutcome Fetch(Transfer& transfer, uint64_t from, uint64_t limit, bool range
         transfer.isRejected = true;
     if (transfer.isRejected)
         return FetchOutcome::Rejected;
+    if (transfer.isOverLimit)
+        return FetchOutcome::Failed;
     const bool isComplete = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
     // A connection that broke off still leaves the bytes that arrived before it did.
     if (!isComplete && transfer.kept.empty())

@@ -16,7 +16,10 @@ struct Transfer {
     uint64_t keepLimit = 0;
     bool askedRange = false;
     uint64_t limitIfWhole = 0;  // when not 0: keep this much if the answer is the whole body
+    uint64_t moveLimit = UINT64_MAX;  // the body bytes this request may take off the network
     std::vector<uint8_t> kept;
+    uint64_t moved = 0;          // body bytes that arrived, kept or not
+    bool isOverLimit = false;    // stopped at moveLimit before the wanted bytes were all there
 
     bool isDecided = false;
     bool isRanged = false;       // the data arriving starts at keepFrom, not at 0
@@ -36,5 +39,6 @@ enum class FetchOutcome { Kept, Rejected, Failed };
 bool ConfigureEasy(CURL* easy, const char* url, const char* agent, long connectMilliseconds);
 
 // Runs one request on transfer.easy for the bytes [from, from + limit); a range is asked for
-// when ranged. Kept also covers a connection that broke off after some bytes arrived.
+// when ranged. Kept also covers a connection that broke off after some bytes arrived; a
+// request stopped at its move limit has Failed.
 FetchOutcome Fetch(Transfer& transfer, uint64_t from, uint64_t limit, bool ranged);

@@ -1,8 +1,11 @@
-// One directory entry: read 12 bytes, convert "MM" fields, fetch a short out-of-line value,
-// and hand the entry to the interpreter.
+// One directory entry: read 12 bytes, convert "MM" fields, fetch a short value, and hand the
+// entry to the interpreter.
 //
 // entry, 12 bytes: 0 tag (2), 2 type (2), 4 count (4), 8 value or offset from base (4)
+// A value cut short by the end of the file is not shown, and an entry cut short ends its
+// directory: the interpreter only ever sees bytes the file holds.
 #include <cstdint>
+#include <cstring>
 
 #include "record/byte_order.h"
 #include "record/field_type.h"
@@ -39,14 +42,28 @@ constexpr uint32_t LargestInline = 4;   // 4 bytes or fewer stay in valueOffset
 constexpr uint32_t FetchLimit = ValueAreaSize;  // both fetch buffers; that much or more is not fetched
 static_assert(sizeof(ViewRecord::scratch) == FetchLimit, "scratch is the other fetch buffer");
 
+// An ASCII value of 4 bytes or fewer is the value field itself, in the file's byte order
+// whatever the "MM" conversion does to valueOffset; scratch holds it like a fetched text.
+void CopyInlineText(char (&scratch)[SlotSize], const uint8_t (&valueField)[4], uint32_t size)
+{
+    memcpy(scratch, valueField, size);
+    scratch[size] = 0;
+}
+
 }  // namespace
 
-bool ViewRecord::ReadEntry(uint32_t base)
+bool ViewRecord::ReadEntry(uint32_t base, bool* isCutShort)
 {
     scratch[0] = 0;  // only the first byte: older bytes behind it stay observable
-    // Short read: the rest of entry keeps the previous entry's bytes.
-    if (!ReadBytes(&entry, sizeof entry))
-        return false;
+    uint32_t delivered = 0;
+    ReadBytes(&entry, sizeof entry, &delivered);
+    // An entry the file ends in is not interpreted: the rest of it would be the last entry's.
+    if (isCutShort)
+        *isCutShort = delivered < sizeof entry;
+    if (delivered < sizeof entry)
+        return delivered != 0;
+    uint8_t valueField[4];
+    memcpy(valueField, &entry.valueOffset, sizeof valueField);
     if (!isLittleEndian) {  // "MM": convert each field once, here
         Swap16(entry.tag);
         Swap16(entry.type);
@@ -56,20 +73,27 @@ bool ViewRecord::ReadEntry(uint32_t base)
 
     TypeRule rule = RuleOf(entry.type);
     uint32_t size = entry.count * rule.bytesPerValue;  // wraps at 2^32 like the format's own sums
+    if (entry.type == TypeAscii && size <= LargestInline)
+        CopyInlineText(scratch, valueField, size);
     bool result = true;
+    bool isValueWhole = true;
     if (size > LargestInline && size < FetchLimit) {
         uint32_t here = Tell();
         uint32_t difference = base + entry.valueOffset - here;
         result = Seek(AsSignedDistance(difference), FromCurrent);
+        uint32_t fetched = 0;
         if (result) {
-            // Fetched bytes stay as the file holds them; the outcome of the read is not used.
+            // Fetched bytes stay as the file holds them.
             if (rule.destination == FetchInto::Scratch)
-                ReadBytes(scratch, size);
+                ReadBytes(scratch, size, &fetched);
             else if (rule.destination == FetchInto::ValueArea)
-                ReadDword(valueArea, size);
+                ReadDword(valueArea, size, &fetched);
             result = Seek(AsSignedDistance(here), FromBeginning);
         }
+        // A value that could not be reached or was cut short is not shown: its slot stays.
+        isValueWhole = rule.destination == FetchInto::Nothing || fetched == size;
     }
-    InterpretEntry();
+    if (isValueWhole)
+        InterpretEntry();
     return result;
 }

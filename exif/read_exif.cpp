@@ -70,9 +70,11 @@ bool ReadEntryCount(ViewRecord& view, uint32_t* count)
 
 void ReadEntries(ViewRecord& view, uint32_t count, uint32_t base)
 {
-    // A failed entry never ends the walk: a directory that claims too much ends quietly.
-    for (; count; --count)
-        view.ReadEntry(base);
+    // A failed entry never ends the walk: a directory that claims too much ends quietly, at
+    // the first entry that the file ends in.
+    bool isCutShort = false;
+    for (; count && !isCutShort; --count)
+        view.ReadEntry(base, &isCutShort);
 }
 
 TextId WalkIfd0(ViewRecord& view, uint32_t base)

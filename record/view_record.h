@@ -33,7 +33,8 @@ public:
     bool ReadExif(const char* address);
     // The same walk, answering the id of the message it reported (300 to 305).
     TextId ReadAndReport(const char* address);
-    bool ReadEntry(uint32_t base);
+    // Reads the entry at the position; isCutShort tells whether the file ended inside it.
+    bool ReadEntry(uint32_t base, bool* isCutShort = nullptr);
     void ReportMessage(TextId id);
 
     // Tag interpretation of the current entry into the slots.

@@ -164,6 +164,11 @@ TEST(FolderWalk, PicturesAreKnownByTheirExtensionInAnyCase)
         {"g.jp", false},       {"h.jpgx", false}, {"i.", false},   {"j.jfi", false},    {"k_jpg", false},
         {"l.HEIC", true},      {"m.heif", true}, {"n.hif", true},  {"o.avif", true},    {"p.Tif", true},
         {"q.tiff", true},      {"r.DNG", true},  {"s.png", true},  {"t.webp", true},    {"u.heics", false},
+        {"v.CR2", true},       {"w.cr3", true},  {"x.nef", true},  {"y.NRW", true},     {"z.arw", true},
+        {"a.sr2", true},       {"b.srf", true},  {"c.RAF", true},  {"d.orf", true},     {"e.rw2", true},
+        {"f.Rwl", true},       {"g.pef", true},  {"h.srw", true},  {"i.3FR", true},     {"j.erf", true},
+        {"k.mef", true},       {"l.mos", true},  {"m.iiq", true},  {"n.kdc", true},     {"o.dcr", true},
+        {"p.MRW", true},       {"q.crw", false}, {"r.rw", false},  {"s.cr", false},     {"t.3f", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsPictureName(c.name), c.isJpeg) << c.name;

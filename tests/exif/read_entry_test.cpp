@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "record/slot_text.h"
 #include "support/reading.h"
 #include "support/walk_log.h"
 
@@ -71,8 +72,9 @@ TEST(EntryFetch, SixtyThreeBytesAreTheMostFetched)
 
 TEST(EntryFetch, FourBytesOrFewerAndSixtyFourOrMoreStayInTheEntry)
 {
+    // BYTEs: a short ASCII value is copied out of the entry (ShortText below).
     for (uint32_t count : {0u, 1u, 4u, 64u, 1000u}) {
-        EntryReading reading(EntryWithValues(Order::Little, 2, count));
+        EntryReading reading(EntryWithValues(Order::Little, 1, count));
         EXPECT_TRUE(reading.view.ReadEntry(0));
         EXPECT_EQ(reading.view.scratch[0], 0) << "count " << count;
         EXPECT_TRUE(reading.ScratchUntouchedFrom(1)) << "count " << count;  // only the first byte is emptied
@@ -234,16 +236,19 @@ TEST(EntryFieldOrder, LittleEndianFieldsStayAsStored)
     EXPECT_EQ(reading.view.entry.valueOffset, 0x64636261u);
 }
 
-TEST(ShortEntry, KeepsThePreviousEntrysBytes)
+TEST(ShortEntry, EntryCutShortIsNotInterpretedAndSaysSo)
 {
-    Bytes bytes = Concat({Entry(Order::Little, 0x1111, 4, 0x22222222, 0x33333333), Entry(Order::Little, 0x4444, 4, 0x55555555, 0)});
+    // The cut entry's first bytes name the Model; the rest would be the Make entry's.
+    Bytes bytes = Concat({Entry(Order::Little, 0x010F, 2, 4, 0x0045474C), Entry(Order::Little, 0x0110, 2, 4, 0)});
     bytes.resize(12 + 5);
     EntryReading reading(bytes);
-    EXPECT_TRUE(reading.view.ReadEntry(0));
-    EXPECT_TRUE(reading.view.ReadEntry(0));
-    EXPECT_EQ(reading.view.entry.tag, 0x4444);
-    EXPECT_EQ(reading.view.entry.count, 0x22222255u);  // one new byte, three old ones
-    EXPECT_EQ(reading.view.entry.valueOffset, 0x33333333u);
+    bool isCutShort = true;
+    EXPECT_TRUE(reading.view.ReadEntry(0, &isCutShort));
+    EXPECT_FALSE(isCutShort);
+    EXPECT_TRUE(reading.view.ReadEntry(0, &isCutShort));
+    EXPECT_TRUE(isCutShort);
+    EXPECT_STREQ(reading.view.slots[SlotMake], "LGE");
+    EXPECT_STREQ(reading.view.slots[SlotModel], "");
 }
 
 TEST(ShortEntry, NothingArrivedReturnsFalseAndEmptiesOnlyScratchsFirstByte)
@@ -254,6 +259,57 @@ TEST(ShortEntry, NothingArrivedReturnsFalseAndEmptiesOnlyScratchsFirstByte)
     EXPECT_EQ(reading.view.entry.tag, 0x1111);
     EXPECT_EQ(reading.view.scratch[0], 0);
     EXPECT_TRUE(reading.ScratchUntouchedFrom(1));
+}
+
+// An ASCII value of 4 bytes or fewer is the value field itself, read in file order.
+TEST(ShortText, TextInTheValueFieldIsShownInBothByteOrders)
+{
+    struct Case {
+        Order order;
+        uint16_t type;
+        uint32_t count;
+        const char field[5];
+        const char* shown;
+    } cases[] = {
+        {Order::Little, 2, 4, "LGE", "LGE"}, {Order::Big, 2, 4, "LGE", "LGE"}, {Order::Big, 2, 4, "HTC", "HTC"},
+        {Order::Little, 2, 3, "G8", "G8"},   {Order::Big, 2, 2, "A", "A"},     {Order::Big, 2, 4, "ABCD", "ABCD"},
+        {Order::Little, 2, 0, "xyz", ""},    {Order::Big, 1, 4, "LGE", ""},    // only ASCII is text
+    };
+    for (const Case& c : cases) {
+        Bytes bytes = Entry(c.order, 0x010F, c.type, c.count, 0);
+        std::memcpy(bytes.data() + 8, c.field, 4);
+        EntryReading reading(bytes);   // scratch poisoned: an unterminated copy would show it
+        reading.view.isLittleEndian = c.order == Order::Little;
+        EXPECT_TRUE(reading.view.ReadEntry(0));
+        EXPECT_STREQ(reading.view.slots[SlotMake], c.shown) << c.field << " count " << c.count;
+    }
+}
+
+// A fetched value whose bytes did not all arrive, or that lies past 2 GiB, leaves its slot.
+TEST(CutValue, ValueCutByTheEndOfTheFileOrUnreachableIsNotShown)
+{
+    struct Case {
+        uint16_t tag, type;
+        uint32_t count, kept;  // kept: bytes of the value in the file
+        uint32_t offset;
+        InfoSlot slot;
+    } cases[] = {
+        {0x010F, 2, 20, 0, 20, SlotMake},         {0x010F, 2, 20, 1, 20, SlotMake},
+        {0x010F, 2, 20, 19, 20, SlotMake},        {0x010F, 2, 20, 20, 0x7FFFFFF0u, SlotMake},
+        {0x829A, 5, 1, 0, 20, SlotExposureTime}, {0x829A, 5, 1, 4, 20, SlotExposureTime},
+        {0x829A, 5, 1, 7, 20, SlotExposureTime},
+    };
+    for (const Case& c : cases) {
+        Bytes bytes = EntryWithValues(Order::Little, c.type, c.count, c.offset);
+        bytes[0] = static_cast<uint8_t>(c.tag);
+        bytes[1] = static_cast<uint8_t>(c.tag >> 8);
+        bytes.resize(20 + c.kept);
+        EntryReading reading(bytes);
+        SlotCopy(reading.view.slots[c.slot], "before");
+        reading.view.ReadEntry(c.offset == 20 ? 0 : 0x100);  // 0x100 + 0x7FFFFFF0: past 2 GiB
+        EXPECT_STREQ(reading.view.slots[c.slot], "before") << "tag " << c.tag << " kept " << c.kept;
+        EXPECT_EQ(reading.view.Tell(), 12u);
+    }
 }
 
 }  // namespace

@@ -248,7 +248,11 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
     }
     HKEY classKey = nullptr;
     EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, L"Orvane.View", 0, KEY_READ, &classKey), ERROR_SUCCESS);
-    for (const wchar_t* extension : {L".jpg", L".jpeg", L".jpe", L".jfif", L".heic", L".heif", L".hif", L".avif", L".tif", L".tiff", L".dng", L".png", L".webp"}) {
+    for (const wchar_t* extension :
+         {L".jpg", L".jpeg", L".jpe", L".jfif", L".heic", L".heif", L".hif", L".avif", L".tif", L".tiff", L".dng",
+          L".png", L".webp", L".cr2", L".cr3", L".nef", L".nrw", L".arw", L".sr2", L".srf", L".raf", L".orf",
+          L".rw2", L".rwl", L".pef", L".srw", L".3fr", L".erf", L".mef", L".mos", L".iiq", L".kdc", L".dcr",
+          L".mrw"}) {
         EXPECT_EQ(ReadText(VerbPath(extension)), L"查看 Exif 信息(&V)") << extension;
         EXPECT_EQ(ReadText(VerbPath(extension) + L"\\command"), ExpectedCommand());
     }
@@ -292,7 +296,7 @@ TEST(ExplorerVerb, RemovalTakesBackOnlyThisModulesVerb)
         WriteText(VerbPath(L".jpeg") + L"\\command", upper);
 
         EXPECT_EQ(RunRegsvr32(removal), 0u);
-        for (const wchar_t* extension : {L".jpg", L".jpeg", L".jfif"})
+        for (const wchar_t* extension : {L".jpg", L".jpeg", L".jfif", L".cr3", L".mrw"})
             EXPECT_EQ(ReadText(VerbPath(extension)), Absent) << extension;
         EXPECT_EQ(ReadText(VerbPath(L".jpe") + L"\\command"), otherCopy);
         EXPECT_EQ(ReadText(otherVerb), L"other.exe \"%1\"");

@@ -73,6 +73,10 @@ void EntryBuilder::Entry(uint16_t tag, uint16_t type, uint32_t count, const std:
         view.entry.valueOffset = order == ByteOrder::Intel
             ? uint32_t{word[0]} | uint32_t{word[1]} << 8 | uint32_t{word[2]} << 16 | uint32_t{word[3]} << 24
             : uint32_t{word[0]} << 24 | uint32_t{word[1]} << 16 | uint32_t{word[2]} << 8 | uint32_t{word[3]};
+        if (type == 2) {   // a short text is copied from the value field, in file order
+            memcpy(view.scratch, word, static_cast<size_t>(size));
+            view.scratch[size] = 0;
+        }
         view.InterpretEntry();
         return;
     }

@@ -17,7 +17,8 @@ std::vector<TextId>& LoadedTextIds();
 
 // Each call builds one entry in the builder's byte order and runs InterpretEntry on it, after
 // the walk's own steps: scratch emptied (first byte only), header converted, value in line
-// (one 32-bit word in file order) or fetched raw into scratch or valueArea when 4 < size < 64.
+// (one 32-bit word in file order; a text of 4 bytes or fewer also copied into scratch) or
+// fetched raw into scratch or valueArea when 4 < size < 64.
 class EntryBuilder {
 public:
     EntryBuilder(ViewRecord& view, ByteOrder order);

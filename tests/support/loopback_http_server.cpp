@@ -64,6 +64,14 @@ uint8_t LoopbackHttpServer::BodyByte(const std::vector<uint8_t>& prefix, uint64_
     return static_cast<uint8_t>(mixed ^ (offset >> 24));
 }
 
+uint8_t LoopbackHttpServer::ByteAt(uint64_t offset) const
+{
+    for (const BodyPiece& piece : options.pieces)
+        if (offset >= piece.offset && offset - piece.offset < piece.bytes.size())
+            return piece.bytes[offset - piece.offset];
+    return BodyByte(options.prefix, offset);
+}
+
 LoopbackHttpServer::LoopbackHttpServer(ServerOptions serverOptions)
     : options(std::move(serverOptions)), deadline(std::chrono::steady_clock::now() + Lifetime)
 {
@@ -165,6 +173,8 @@ bool LoopbackHttpServer::Answer(int connection, const std::string& request, int 
     ServeMode mode = options.mode;
     if (mode == ServeMode::StallAfterFirst)
         mode = requestCount == 1 && number == 0 ? ServeMode::Ranges : ServeMode::Stall;
+    if (mode == ServeMode::WholeAfterFirst)
+        mode = requestCount == 1 ? ServeMode::Ranges : ServeMode::WholeBody;
 
     const uint64_t size = options.bodySize;
     std::string head;
@@ -201,6 +211,7 @@ bool LoopbackHttpServer::Answer(int connection, const std::string& request, int 
     }
     case ServeMode::WholeBody:
     case ServeMode::StallAfterFirst:
+    case ServeMode::WholeAfterFirst:
         break;
     }
     head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
@@ -213,7 +224,7 @@ bool LoopbackHttpServer::SendBody(int connection, uint64_t from, uint64_t length
     for (uint64_t done = 0; done < length;) {
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(sizeof chunk, length - done));
         for (size_t i = 0; i < piece; ++i)
-            chunk[i] = static_cast<char>(BodyByte(options.prefix, from + done + i));
+            chunk[i] = static_cast<char>(ByteAt(from + done + i));
         if (!SendAll(connection, chunk, piece, true))
             return false;
         done += piece;

@@ -1,0 +1,122 @@
+// Large remote pictures whose Exif structures lie far past their start: read by ranges to the
+// slots of the JPEG that carries the same block. The files are mostly filler that the loopback
+// server generates.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/cli_text.h"
+#include "backends/curl_stream.h"
+#include "support/container_writer.h"
+#include "support/loopback_http_server.h"
+#include "support/reading.h"
+#include "support/twin_reading.h"
+#include "view/default_platform.h"
+
+namespace {
+
+constexpr uint64_t MiB = 1024 * 1024;
+
+struct FarFile {
+    const char* name;
+    std::vector<BodyPiece> pieces;
+    uint64_t size;
+};
+
+uint64_t EndOf(const std::vector<BodyPiece>& pieces) { return pieces.back().offset + pieces.back().bytes.size(); }
+
+// The header says IFD0 lies at 40,560,008, where a 40 MB TIFF of an image editor keeps it. The
+// block itself also stays at 0, so that the values and the Exif IFD its offsets name are there.
+FarFile FarTiff(const Bytes& block)
+{
+    constexpr uint32_t directoryAt = 40560008;
+    Bytes head = block;
+    PutBig32(head, 4, directoryAt);  // the block is big-endian
+    Bytes far(block.begin() + 8, block.end());
+    return {"tiff", {{0, head}, {directoryAt, far}}, directoryAt + far.size()};
+}
+
+// eXIf after an IDAT chunk of 34 MiB.
+FarFile FarPng(const Bytes& block)
+{
+    const Bytes whole = PngFile(block, {true, false});
+    const size_t imageAt = Find(whole, "IDAT") - 4;
+    const size_t exifAt = Find(whole, "eXIf") - 4;
+    const uint64_t imageLength = 34 * MiB;
+    Bytes head(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(imageAt) + 8);
+    PutBig32(head, imageAt, static_cast<uint32_t>(imageLength));
+    Bytes tail(whole.begin() + static_cast<std::ptrdiff_t>(exifAt), whole.end());
+    std::vector<BodyPiece> pieces = {{0, head}, {imageAt + 12 + imageLength, tail}};
+    return {"png", pieces, EndOf(pieces)};
+}
+
+// meta after an mdat of 34 MiB; the Exif item in meta's own idat.
+FarFile FarHeif(const Bytes& block)
+{
+    HeifOptions options;
+    options.inItemData = true;
+    const Bytes whole = HeifFile(block, options);
+    const size_t fileTypeEnd = FileTypeBox().size();
+    const uint64_t mediaLength = 34 * MiB;
+    Bytes head(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(fileTypeEnd));
+    head = Concat({head, BigEndianBytes(8 + mediaLength, 4), Bytes{'m', 'd', 'a', 't'}});
+    Bytes tail(whole.begin() + static_cast<std::ptrdiff_t>(fileTypeEnd), whole.end());
+    std::vector<BodyPiece> pieces = {{0, head}, {head.size() + mediaLength, tail}};
+    return {"heif", pieces, EndOf(pieces)};
+}
+
+void ExpectTwinSlots(const AddressOutcome& outcome, const Bytes& block, const std::string& what)
+{
+    Reading twin(Jpeg({ExifSegment(block)}));
+    ASSERT_TRUE(twin.ReadLocal());
+    EXPECT_EQ(outcome.messageId, MessageOk) << what;
+    for (int slot = 0; slot < SlotCount; ++slot)
+        EXPECT_STREQ(outcome.slots[slot], twin.view.slots[slot]) << what << ", slot " << slot;
+}
+
+TEST(RemoteFarStructures, StructuresPast32MiBAreReadByTheirRanges)
+{
+    const Bytes block = RichBlock(Order::Big);  // "MM", so the TIFF header takes PutBig32
+    for (const FarFile& file : {FarTiff(block), FarPng(block), FarHeif(block)}) {
+        ServerOptions options;
+        options.bodySize = file.size;
+        options.pieces = file.pieces;
+        LoopbackHttpServer server(options);
+        ExpectTwinSlots(ReadAddressOnce(server.Url(), DefaultPlatform()), block, file.name);
+        EXPECT_LT(server.BodyBytesSent(), 256u * 1024) << file.name;
+    }
+}
+
+// The bound is on the bytes moved: a server that turns to whole answers after the first block
+// would send everything up to a far block, and is stopped at the cap.
+TEST(RemoteFarStructures, ServerTurningToWholeAnswersMovesAtMostTheCap)
+{
+    ServerOptions options;
+    options.mode = ServeMode::WholeAfterFirst;
+    options.bodySize = 48 * MiB;
+    LoopbackHttpServer server(options);
+    const InternetCalls& calls = CurlInternetCalls();
+    Handle session = calls.openSession("Orvane", 0);
+    Handle picture = calls.openUrl(session, server.Url().c_str());
+    ASSERT_NE(picture, nullptr);
+    for (uint32_t position : {20000000u, 40000000u}) {  // within the cap, then past what is left
+        uint8_t bytes[8] = {};
+        uint32_t delivered = 0;
+        EXPECT_EQ(calls.move(picture, static_cast<int32_t>(position), FromBeginning), position);
+        calls.read(picture, bytes, sizeof bytes, &delivered);
+        EXPECT_EQ(delivered, position < CurlBodyCap ? 8u : 0u) << position;
+        EXPECT_EQ(bytes[7], delivered ? server.ByteAt(position + 7) : 0) << position;
+    }
+    calls.close(picture);
+    calls.close(session);
+    // What the server counts includes what still sat in the loopback socket buffers.
+    EXPECT_LT(server.BodyBytesSent(), uint64_t{CurlBodyCap} + 8 * MiB);
+    EXPECT_EQ(server.RequestCount(), 3);
+}
+
+}  // namespace
+
+#endif
