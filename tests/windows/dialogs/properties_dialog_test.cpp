@@ -216,13 +216,19 @@ TEST(PropertiesDialog, ContextMenuGreysByRowsAndSelectionAndIsReleased)
     }
 }
 
-// The dialog writes the file after the save dialog has gone: wait for the expected bytes.
+// The dialog writes the file after the save dialog has gone: wait for the expected size, then
+// read. Waiting by reading would hold the file open, without delete sharing, just when the
+// dialog replaces it: the replace then fails as it would for any program holding the file.
 std::string FileOnceWritten(const std::string& path, const std::string& expected)
 {
-    std::string bytes;
-    for (int i = 0; i < 500 && (bytes = ReadWholeFile(path)) != expected; ++i)
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    for (int i = 0; i < 1000; ++i) {
+        if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+            data.nFileSizeLow == expected.size())
+            break;
         Sleep(10);
-    return bytes;
+    }
+    return ReadWholeFile(path);
 }
 
 HWND FileNameField(HWND save)
