@@ -13,7 +13,7 @@ enum class Finding : uint8_t {
     NothingToRead,          // not one byte of the file arrived
     UnknownStart,           // the first bytes, or the signature they begin, name no container we read
     JpegNoApp1,             // the segments run out (or lead beyond reach) before an APP1
-    JpegApp1NotExif,        // the first APP1 does not begin with "Exif" 00 00
+    JpegApp1NotExif,        // APP1 segments were found, none beginning with "Exif" 00 00
     PngNoExifChunk,         // IEND, the end of the file, or a chunk longer than any stream reaches
     WebpSimpleFormat,       // the first chunk is not VP8X: a file of the image alone
     WebpNoExifChunk,        // the chunks end (the file's, the RIFF's or a chunk's end) without EXIF
