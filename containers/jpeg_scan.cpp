@@ -14,6 +14,7 @@
 namespace {
 
 constexpr uint8_t MarkerApp1[2] = {0xFF, 0xE1};
+constexpr uint8_t MarkerStartOfScan[2] = {0xFF, 0xDA};  // T.81, B.2.3: the image data follows
 constexpr uint32_t LengthSize = 2;
 
 }  // namespace
@@ -24,12 +25,15 @@ constexpr uint32_t LengthSize = 2;
 ExifBlock ScanJpeg(ByteRange& file)
 {
     // Writers put XMP or other APP1 segments before the Exif one, so an APP1 without the
-    // identifier is skipped like any other segment.
+    // identifier is skipped like any other segment. Past such a segment the search ends at the
+    // image data: read as segments, it would move through the whole picture, over the network
+    // for a remote one, for an Exif segment that cannot follow it.
     bool sawApp1 = false;
     for (;;) {
         uint8_t header[4] = {};
         uint32_t delivered = 0;
-        if (!file.ReadSome(header, sizeof header, &delivered) || delivered < sizeof header)
+        if (!file.ReadSome(header, sizeof header, &delivered) || delivered < sizeof header ||
+            (sawApp1 && std::memcmp(header, MarkerStartOfScan, sizeof MarkerStartOfScan) == 0))
             return Refused(sawApp1 ? Finding::JpegApp1NotExif : Finding::JpegNoApp1);
         int64_t rest = int64_t{BigEndian16(header + 2)} - LengthSize;  // a length of 0 or 1 moves back
         if (std::memcmp(header, MarkerApp1, sizeof MarkerApp1) == 0) {

@@ -82,6 +82,8 @@ TEST(ContainerStart, JpegExifIsTheFirstApp1ThatCarriesIt)
         {"two others then Exif", Jpeg({almost, xmp, ExifSegment(block), ExifSegment(otherBlock)}), MessageOk, Finding::Found},
         {"short APP1 then Exif", Jpeg({Segment(0xE1, {'E'}), ExifSegment(block)}), MessageOk, Finding::Found},
         {"XMP and no Exif", Jpeg({xmp, Segment(0xDB, Bytes(5, 0))}), MessageNoExif, Finding::JpegApp1NotExif},
+        {"Exif behind the image data", Jpeg({xmp, Segment(0xDA, Bytes(4, 0)), ExifSegment(block)}), MessageNoExif,
+         Finding::JpegApp1NotExif},
     };
     for (const Case& c : cases) {
         ExpectReading(c.bytes, block, c.message, c.what);
