@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "containers/container_fields.h"
+#include "containers/file_type.h"
 
 namespace {
 
@@ -35,13 +36,21 @@ ExifBlock FindTiffBlock(ByteRange& file, const uint8_t* signature)
 }
 
 // ISO/IEC 14496-12, 4.3: the file begins with its file type box; a size below 64 KiB begins
-// with two zero bytes. The finder goes on past the box's 8-byte header.
+// with two zero bytes. Its brands say whether the file is a picture, and of which kind; the
+// finder goes on past the box's 8-byte header.
 ExifBlock FindIsobmffBlock(ByteRange& file)
 {
     uint8_t header[8] = {};
     if (!file.ReadAll(header + 2, 6) || BigEndian32(header + 4) != Name("ftyp"))
         return Refused(Finding::UnknownStart);
-    return FindIsobmffExif(file, BigEndian32(header));
+    switch (KindOfBrands(file, BigEndian32(header))) {
+    case BrandKind::Image:
+        return FindIsobmffExif(file, BigEndian32(header));
+    case BrandKind::CanonRaw:
+        return FindCr3Exif(file, BigEndian32(header));
+    default:
+        return Refused(Finding::UnknownStart);  // a movie or another file of boxes
+    }
 }
 
 // WebP container, "RIFF file format": "RIFF", the size of what follows it, "WEBP".

@@ -13,7 +13,7 @@ enum class Finding : uint8_t {
     NothingToRead,          // not one byte of the file arrived
     UnknownStart,           // the first bytes, or the signature they begin, name no container we read
     JpegNoApp1,             // the segments run out (or lead beyond reach) before an APP1
-    JpegApp1NotExif,        // the first APP1 does not begin with "Exif" 00 00
+    JpegApp1NotExif,        // APP1 segments were found, none beginning with "Exif" 00 00
     PngNoExifChunk,         // IEND, the end of the file, or a chunk longer than any stream reaches
     WebpSimpleFormat,       // the first chunk is not VP8X: a file of the image alone
     WebpNoExifChunk,        // the chunks end (the file's, the RIFF's or a chunk's end) without EXIF
@@ -22,14 +22,22 @@ enum class Finding : uint8_t {
     IsobmffNoExifItem,      // no item of type Exif
     IsobmffItemNotLocated,  // iloc places the item nowhere we read: another file or item, pieces apart
     IsobmffHeaderOutside,   // the item's offset field, or the TIFF header it names, lies outside the item
+    Cr3NoCanonBox,          // no moov box, or no Canon uuid box in it
+    Cr3NoIfd0,              // the Canon box holds no CMT1
     BlockPastEnd,           // where the block should begin, the file has ended
 };
+
+// Where the Exif IFD lies: found by IFD0's pointer, inside the block; nowhere; or as the first
+// directory of a TIFF structure of its own at this position, as CR3 keeps it.
+constexpr uint32_t ExifIfdInBlock = 0;
+constexpr uint32_t NoExifIfd = 0xFFFFFFFF;
 
 // Where the block lies: the TIFF header's position, from which every offset of the walk counts.
 // A finder that finds it leaves the stream there.
 struct ExifBlock {
     Finding finding;
     uint32_t tiffStart;
+    uint32_t exifStructure = ExifIfdInBlock;
 };
 
 constexpr ExifBlock Refused(Finding finding) { return {finding, 0}; }
@@ -39,6 +47,8 @@ constexpr ExifBlock Refused(Finding finding) { return {finding, 0}; }
 ExifBlock ScanJpeg(ByteRange& file);
 // ISO BMFF: past the file type box's 8-byte header, of the size given (isobmff_exif.cpp).
 ExifBlock FindIsobmffExif(ByteRange& file, uint32_t fileTypeSize);
+// CR3: past the file type box's 8-byte header, of the size given (cr3_exif.cpp).
+ExifBlock FindCr3Exif(ByteRange& file, uint32_t fileTypeSize);
 // PNG: past the 8-byte signature, at the first chunk (png_exif.cpp).
 ExifBlock FindPngExif(ByteRange& file);
 // WebP: past "RIFF", its size and "WEBP", at the first chunk (webp_exif.cpp).

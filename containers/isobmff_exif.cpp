@@ -1,11 +1,10 @@
-// HEIF, HEIC and AVIF (the ISO base media file format): the Exif item of the file-level "meta"
-// box. "iinf" names the item whose type is "Exif"; "iloc" says where its bytes lie, in the file
-// or in the "idat" box; the item begins with the offset of the TIFF header behind its first 4
-// bytes.
+// HEIF, HEIC and AVIF (the ISO base media file format): the primary image's Exif item of the
+// file-level "meta" box. "iinf" names the items whose type is "Exif", "pitm" the primary image,
+// and an "iref" reference of type "cdsc" ties an Exif item to its image; "iloc" says where the
+// item's bytes lie, in the file or in the "idat" box; the item begins with the offset of the
+// TIFF header behind its first 4 bytes.
 //
-//   box        0 4 size (1: a 64-bit size follows the name; 0: to the end of the enclosing box)
-//              (ISO/IEC 14496-12, 4.2)
-//              4 4 name
+//   box        size and name (isobmff_box.h)
 //   full box   + 1 version, 3 flags
 //   meta       full box of boxes: iinf, iloc, idat ... (14496-12, 8.11.1)
 //   iinf       full box: count (2 bytes in version 0, else 4), then "infe" boxes (8.11.6)
@@ -25,6 +24,7 @@
 
 #include "containers/container_fields.h"
 #include "containers/finding.h"
+#include "containers/isobmff_box.h"
 
 namespace {
 
@@ -33,71 +33,20 @@ constexpr uint32_t BoxItemInfo = Name("iinf");
 constexpr uint32_t BoxItemInfoEntry = Name("infe");
 constexpr uint32_t BoxItemLocation = Name("iloc");
 constexpr uint32_t BoxItemData = Name("idat");
+constexpr uint32_t BoxPrimaryItem = Name("pitm");
+constexpr uint32_t BoxItemReference = Name("iref");
+constexpr uint32_t ReferenceDescribes = Name("cdsc");  // content describes: Exif to its image
 constexpr uint32_t ItemTypeExif = Name("Exif");
-constexpr uint32_t BoxHeaderSize = 8;
-constexpr uint32_t FullBoxHeaderSize = 4;  // version and flags
 constexpr uint32_t TiffHeaderSize = 8;
-constexpr uint32_t BeyondReach = 0xFFFFFFFF;  // a 64-bit field whose value needs more than 32 bits
-
-// A box: its name, and its contents (the payload, past the header) as a range of their own.
-struct Box {
-    uint32_t name;
-    ByteRange contents;
-};
+// Real files tie one Exif item to an image; a few are looked at, so no file makes the walk
+// read iloc once per item.
+constexpr uint32_t MaxExifItemsTried = 8;
 
 struct MetaParts {
-    Box itemInfo, itemLocation, itemData;  // name 0: not found
+    Box itemInfo, itemLocation, itemData, primary, references;  // name 0: not found
 };
 
-// A big-endian field of 0, 2, 4 or 8 bytes from a buffer, which then lies past it.
-uint32_t TakeField(const uint8_t*& bytes, uint32_t width)
-{
-    uint32_t value = 0;
-    if (width == 2)
-        value = BigEndian16(bytes);
-    else if (width == 4)
-        value = BigEndian32(bytes);
-    else if (width == 8)
-        value = BigEndian32(bytes) != 0 ? BeyondReach : BigEndian32(bytes + 4);
-    bytes += width;
-    return value;
-}
-
-// The header of the box at `at`, which must end within `within`. The stream is left at its
-// payload.
-bool ReadBox(ByteRange& within, uint32_t at, Box* box)
-{
-    uint8_t header[16] = {};
-    if (at >= within.End() || !within.MoveTo(at) || !within.ReadAll(header, BoxHeaderSize))
-        return false;
-    const uint8_t* field = header;
-    uint64_t size = TakeField(field, 4);
-    box->name = TakeField(field, 4);
-    uint32_t headerSize = BoxHeaderSize;
-    if (size == 1) {  // a 64-bit size; one past 32 bits cannot end within the range
-        headerSize += 8;
-        if (!within.ReadAll(header + BoxHeaderSize, 8))
-            return false;
-        size = TakeField(field, 8);
-    } else if (size == 0) {
-        size = within.End() - at;
-    }
-    return size >= headerSize && within.Part(uint64_t{at} + headerSize, size - headerSize, &box->contents);
-}
-
-// The first child named `name` among the boxes from `at` to the end of `within`.
-bool FindBox(ByteRange& within, uint32_t at, uint32_t name, Box* box)
-{
-    for (; at < within.End(); at = box->contents.End()) {
-        if (!ReadBox(within, at, box))
-            return false;
-        if (box->name == name)
-            return true;
-    }
-    return false;
-}
-
-// The first iinf, iloc and idat among the children of meta.
+// The first iinf, iloc, idat, pitm and iref among the children of meta.
 bool FindMetaParts(Box& meta, MetaParts* parts)
 {
     Box box{0, meta.contents};
@@ -105,15 +54,18 @@ bool FindMetaParts(Box& meta, MetaParts* parts)
         if (!ReadBox(meta.contents, at, &box))
             break;  // what was found before a broken box still counts
         Box* part = box.name == BoxItemInfo ? &parts->itemInfo : box.name == BoxItemLocation ? &parts->itemLocation
-                  : box.name == BoxItemData ? &parts->itemData : nullptr;
+                  : box.name == BoxItemData ? &parts->itemData : box.name == BoxPrimaryItem ? &parts->primary
+                  : box.name == BoxItemReference ? &parts->references : nullptr;
         if (part && part->name == 0)
             *part = box;
     }
     return parts->itemInfo.name != 0 && parts->itemLocation.name != 0;
 }
 
-// The id of the first item whose type is "Exif" (item info entries of versions 2 and 3).
-bool FindExifItem(Box& itemInfo, uint32_t* itemId)
+// Calls accept with the id of each item whose type is "Exif" (item info entries of versions 2
+// and 3), in the order of iinf, until it answers true; false when none did.
+template <class Accept>
+bool EachExifItem(Box& itemInfo, Accept accept)
 {
     ByteRange& info = itemInfo.contents;
     uint8_t version = 0;
@@ -134,12 +86,59 @@ bool FindExifItem(Box& itemInfo, uint32_t* itemId)
         const uint8_t* field = fields + FullBoxHeaderSize;
         uint32_t id = TakeField(field, idWidth);
         field += 2;
-        if (TakeField(field, 4) == ItemTypeExif) {
-            *itemId = id;
+        if (TakeField(field, 4) == ItemTypeExif && accept(id))
             return true;
-        }
     }
     return false;
+}
+
+// The primary item's id (pitm, 14496-12 8.11.4: a 2-byte id in version 0, else 4 bytes).
+bool ReadPrimaryItem(Box& primary, uint32_t* id)
+{
+    ByteRange& contents = primary.contents;
+    uint8_t fields[8] = {};
+    if (primary.name == 0 || !contents.MoveTo(contents.Start()) || !contents.ReadAll(fields, FullBoxHeaderSize))
+        return false;
+    uint32_t width = fields[0] == 0 ? 2 : 4;
+    const uint8_t* field = fields + FullBoxHeaderSize;
+    if (!contents.ReadAll(fields + FullBoxHeaderSize, width))
+        return false;
+    *id = TakeField(field, width);
+    return true;
+}
+
+// The first few items that a "cdsc" reference ties to the primary item. iref (8.11.12): full
+// box (ids of 2 bytes in version 0, else 4), then one box per reference: from id, 2 count, to ids.
+struct Descriptions {
+    uint32_t ids[MaxExifItemsTried];
+    uint32_t count;
+};
+
+void FindDescriptions(Box& references, uint32_t primaryId, Descriptions* found)
+{
+    ByteRange& contents = references.contents;
+    uint8_t version = 0;
+    if (references.name == 0 || !contents.MoveTo(contents.Start()) || !contents.ReadAll(&version, 1))
+        return;
+    const uint32_t width = version == 0 ? 2 : 4;
+    Box reference{0, contents};
+    for (uint32_t at = contents.Start() + FullBoxHeaderSize; at < contents.End() && found->count < MaxExifItemsTried;
+         at = reference.contents.End()) {
+        uint8_t fields[6] = {};
+        if (!ReadBox(contents, at, &reference))
+            return;
+        if (reference.name != ReferenceDescribes || !reference.contents.ReadAll(fields, width + 2))
+            continue;
+        const uint8_t* field = fields;
+        const uint32_t from = TakeField(field, width);
+        for (uint32_t count = TakeField(field, 2); count && reference.contents.ReadAll(fields, width); --count) {
+            field = fields;
+            if (TakeField(field, width) == primaryId) {
+                found->ids[found->count++] = from;
+                break;
+            }
+        }
+    }
 }
 
 struct LocationLayout {
@@ -245,6 +244,36 @@ ExifBlock EnterExifItem(ByteRange& item)
     return StepOverExifIdentifier(item);
 }
 
+// The primary image's Exif item: the one a "cdsc" reference ties to the item pitm names; without
+// one, the first Exif item that iloc places where we read. A burst or a thumbnail keeps Exif
+// items of other images in the same box, in any order.
+Finding SelectExifItem(ByteRange& file, MetaParts& parts, ByteRange* item)
+{
+    uint32_t primaryId = 0, chosen = 0;
+    Descriptions describing = {{}, 0};
+    if (ReadPrimaryItem(parts.primary, &primaryId))
+        FindDescriptions(parts.references, primaryId, &describing);
+    bool sawExif = false;
+    auto describesPrimary = [&](uint32_t id) {
+        sawExif = true;
+        chosen = id;
+        for (uint32_t index = 0; index < describing.count; ++index)
+            if (describing.ids[index] == id)
+                return true;
+        return false;
+    };
+    if (describing.count != 0 && EachExifItem(parts.itemInfo, describesPrimary))
+        return LocateItem(file, parts, chosen, item) ? Finding::Found : Finding::IsobmffItemNotLocated;
+    uint32_t tried = 0;
+    auto isLocated = [&](uint32_t id) {
+        sawExif = true;
+        return tried++ < MaxExifItemsTried && LocateItem(file, parts, id, item);
+    };
+    if (EachExifItem(parts.itemInfo, isLocated))
+        return Finding::Found;
+    return sawExif ? Finding::IsobmffItemNotLocated : Finding::IsobmffNoExifItem;
+}
+
 }  // namespace
 
 // A file type box of size 0 (the whole file) or 1 (a 64-bit size) leaves no meta box to read.
@@ -253,14 +282,10 @@ ExifBlock FindIsobmffExif(ByteRange& file, uint32_t fileTypeSize)
     Box meta{0, file};
     if (fileTypeSize < BoxHeaderSize || !FindBox(file, fileTypeSize, BoxMeta, &meta))
         return Refused(Finding::IsobmffNoMeta);
-    MetaParts parts{{0, meta.contents}, {0, meta.contents}, {0, meta.contents}};
+    MetaParts parts{{0, meta.contents}, {0, meta.contents}, {0, meta.contents}, {0, meta.contents}, {0, meta.contents}};
     if (!FindMetaParts(meta, &parts))
         return Refused(Finding::IsobmffNoItemBoxes);
-    uint32_t itemId = 0;
-    if (!FindExifItem(parts.itemInfo, &itemId))
-        return Refused(Finding::IsobmffNoExifItem);
     ByteRange item = file;
-    if (!LocateItem(file, parts, itemId, &item))
-        return Refused(Finding::IsobmffItemNotLocated);
-    return EnterExifItem(item);
+    Finding finding = SelectExifItem(file, parts, &item);
+    return finding == Finding::Found ? EnterExifItem(item) : Refused(finding);
 }

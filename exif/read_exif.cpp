@@ -1,5 +1,6 @@
 // The walk: a container finder names where the file keeps its Exif TIFF block; from there the
-// TIFF header, IFD0, the Exif IFD and a Fujifilm maker note, whatever the container. Every way
+// TIFF header, IFD0, the Exif IFD (in the block, or in a TIFF structure of its own) and a
+// Fujifilm maker note, whatever the container. Every way
 // out reports exactly one message.
 //
 // TIFF block, from base (byte order of the header; TIFF 6.0, section 2; Exif 2.3, 4.6.2)
@@ -149,13 +150,19 @@ TextId Walk(ViewRecord& view, const char* address)
     if (outcome != Proceed)
         return outcome;
     // The offsets are as the entries so far (or an earlier walk) left them.
-    if (view.exifIfdOffset != 0) {
+    uint32_t exifBase = base;
+    if (block.exifStructure == ExifIfdInBlock && view.exifIfdOffset != 0) {
         outcome = WalkExifIfd(view, base);
-        if (outcome != Proceed)
-            return outcome;
+    } else if (block.exifStructure != ExifIfdInBlock && block.exifStructure != NoExifIfd) {
+        // A structure of its own, with its own header, byte order and base; its first directory
+        // is the Exif IFD, whatever pointer IFD0 held.
+        exifBase = block.exifStructure;
+        outcome = MoveTo(view, exifBase) ? WalkIfd0(view, exifBase) : MessageBadData;
     }
+    if (outcome != Proceed)
+        return outcome;
     if (view.makerNoteOffset != 0)
-        WalkFujifilmNote(view, base);
+        WalkFujifilmNote(view, exifBase);
     return MessageOk;
 }
 

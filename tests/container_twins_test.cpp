@@ -133,4 +133,26 @@ TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
     EXPECT_EQ(compared, 36u);
 }
 
+// The raw kinds that have a finder: each sample under samples/raw/ reads as the JPEG of the same
+// photograph, in memory (local and remote) and through this build's file back end.
+TEST(ContainerTwins, RawFilesReadAsTheirJpeg)
+{
+    const std::string samples = ORVANE_SAMPLES_DIR;
+    size_t compared = 0;
+    for (const char* suffix : {".cr3"}) {
+        for (const std::string& name : NamesIn(samples + "/raw", suffix)) {
+            std::string stem = name.substr(0, name.size() - std::strlen(suffix));
+            Bytes raw = FileBytes(samples + "/raw/" + name), jpeg = FileBytes(samples + "/" + stem + ".jpg");
+            for (bool remote : {false, true})
+                ExpectSame(Read(raw, remote), Read(jpeg, remote), name + (remote ? " (remote)" : ""));
+            AddressOutcome fromFile = ReadFile(samples + "/raw/" + name);
+            AddressOutcome twin = ReadFile(samples + "/" + stem + ".jpg");
+            EXPECT_EQ(fromFile.messageId, MessageOk) << name;
+            EXPECT_EQ(std::memcmp(fromFile.slots, twin.slots, sizeof twin.slots), 0) << name << ": the slots differ";
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 1u);
+}
+
 }  // namespace

@@ -62,6 +62,35 @@ TEST(ContainerStart, EachFinderNamesTheBlocksFirstByte)
     }
 }
 
+// XMP and other APP1 segments before the Exif one are skipped; the first Exif APP1 is read.
+TEST(ContainerStart, JpegExifIsTheFirstApp1ThatCarriesIt)
+{
+    Bytes block = RichBlock(Order::Little);
+    Bytes xmp = Segment(0xE1, Concat({Bytes{'h', 't', 't', 'p', ':', '/', '/', 'n', 's', 0}, Bytes(40, 'x')}));
+    Bytes almost = Segment(0xE1, {'E', 'x', 'i', 'f', 0, 1, 'I', 'I'});
+    TiffBuilder other(Order::Big);
+    other.ifd0.Ascii(0x010F, "Second segment");
+    Bytes otherBlock = other.Build();
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        TextId message;
+        Finding finding;
+    } cases[] = {
+        {"XMP then Exif", Jpeg({Segment(0xE0, Bytes(14, 0)), xmp, ExifSegment(block)}), MessageOk, Finding::Found},
+        {"Exif then XMP", Jpeg({ExifSegment(block), xmp}), MessageOk, Finding::Found},
+        {"two others then Exif", Jpeg({almost, xmp, ExifSegment(block), ExifSegment(otherBlock)}), MessageOk, Finding::Found},
+        {"short APP1 then Exif", Jpeg({Segment(0xE1, {'E'}), ExifSegment(block)}), MessageOk, Finding::Found},
+        {"XMP and no Exif", Jpeg({xmp, Segment(0xDB, Bytes(5, 0))}), MessageNoExif, Finding::JpegApp1NotExif},
+        {"Exif behind the image data", Jpeg({xmp, Segment(0xDA, Bytes(4, 0)), ExifSegment(block)}), MessageNoExif,
+         Finding::JpegApp1NotExif},
+    };
+    for (const Case& c : cases) {
+        ExpectReading(c.bytes, block, c.message, c.what);
+        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
+    }
+}
+
 TEST(ContainerStart, JpegReadsExactlyAsBeforeCallForCall)
 {
     // The walk's first read is still the 2-byte start; a JPEG makes no call of the finders.

@@ -47,6 +47,42 @@ TEST(HeifWalk, EveryLocationVersionAndFieldWidthFindsTheBlock)
     EXPECT_EQ(cases, 312);
 }
 
+// A burst or a thumbnail keeps other images' Exif items beside the primary image's.
+TEST(HeifWalk, ThePrimaryImagesExifItemIsRead)
+{
+    Bytes primary = RichBlock(Order::Big);
+    TiffBuilder other(Order::Little);
+    other.ifd0.Ascii(0x010F, "Other image").Ascii(0x0110, "Second");
+    Bytes otherBlock = other.Build();
+    auto options = [&](uint32_t primaryId, bool describes, bool otherFirst, bool otherUnlocated) {
+        HeifOptions o;
+        o.otherBlock = otherBlock;
+        o.primaryItemId = primaryId, o.describes = describes;
+        o.otherExifFirst = otherFirst, o.otherUnlocated = otherUnlocated;
+        return o;
+    };
+    struct Case {
+        const char* what;
+        HeifOptions options;
+        const Bytes& expected;
+        TextId message;
+    } cases[] = {
+        {"burst, pitm names the second image", options(3, true, false, false), otherBlock, MessageOk},
+        {"burst, pitm names the first image", options(1, true, false, false), primary, MessageOk},
+        {"thumbnail's Exif listed first", options(1, true, true, false), primary, MessageOk},
+        {"no iref: the first Exif item", options(1, false, true, false), otherBlock, MessageOk},
+        {"first Exif item without a location", options(0, false, true, true), primary, MessageOk},
+        {"the primary's Exif without a location", options(3, true, false, true), primary, MessageNoExif},
+    };
+    for (const Case& c : cases) {
+        for (bool itemData : {false, true}) {
+            HeifOptions o = c.options;
+            o.inItemData = itemData;
+            ExpectReading(HeifFile(primary, o), c.expected, c.message, std::string(c.what) + (itemData ? " idat" : ""));
+        }
+    }
+}
+
 TEST(HeifWalk, ItemsOfSeveralExtentsAreReadWhenTheyFollowOneAnother)
 {
     struct Case {

@@ -91,9 +91,6 @@ TEST(WalkMessages, EachWayOutEndsWithItsMessage)
          Finding::JpegNoApp1, Unchecked, Unchecked},
         {"failed skip means no Exif", Jpeg({Segment(0xE0, Bytes(4, 0)), ExifSegment(TiffBuilder(Order::Little).Build())}),
          Fault::FirstMove, 0, MessageNoExif, Finding::Found, Unchecked, Unchecked},
-        {"first APP1 decides even when Exif follows",
-         Jpeg({Segment(0xE1, {'h', 't', 't', 'p', ':', '/', '/'}), ExifSegment(TiffBuilder(Order::Little).Build())}),
-         Fault::None, 0, MessageNoExif, Finding::JpegApp1NotExif, Unchecked, Unchecked},
         {"identifier: all six bytes are compared", Changed(Ifd0Only(Order::Little, 0), 11, 0x01), Fault::None, 0,
          MessageNoExif, Finding::JpegApp1NotExif, Unchecked, Unchecked},  // "Exif" 00 01
         {"identifier: data ending before the zero bytes passes as zeros", Cut(Ifd0Only(Order::Little, 0), 10),

@@ -114,9 +114,10 @@ TEST_F(ShowDlgCall, PictureIsListedInTheDialog)
 // that carries the same Exif block, and one without the block ends as a JPEG without it.
 TEST_F(ShowDlgCall, OtherContainersAreListedAsTheirJpeg)
 {
-    for (const char* name : {"Canon_40D.heic", "Canon_40D.tif", "Canon_40D.png", "Canon_40D.webp"}) {
+    for (const char* name : {"containers/Canon_40D.heic", "containers/Canon_40D.tif", "containers/Canon_40D.png",
+                             "containers/Canon_40D.webp", "raw/Canon_40D.cr3"}) {
         SeenDialog dialog;
-        ASSERT_EQ(Call(SampleAddress((std::string("containers/") + name).c_str()).c_str(), &dialog), S_OK) << name;
+        ASSERT_EQ(Call(SampleAddress(name).c_str(), &dialog), S_OK) << name;
         EXPECT_EQ(dialog.rows, ExpectedRows({"Canon_40D.jpg"})) << name;
     }
     SeenDialog avif;

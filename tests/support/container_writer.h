@@ -40,6 +40,12 @@ struct HeifOptions {
     uint32_t tiffOffset = 0;
     uint32_t exifItemId = 2;       // an image item 1 comes first
     uint32_t freeBoxes = 0;        // empty "free" boxes between ftyp and meta
+    // A second image (item 3) with its own Exif item (4, in mdat) carrying otherBlock.
+    Bytes otherBlock;
+    bool otherExifFirst = false;   // item 4 listed before item 2 in iinf
+    bool otherUnlocated = false;   // item 4 left out of iloc
+    uint32_t primaryItemId = 0;    // pitm naming this item; 0: no pitm
+    bool describes = false;        // iref: cdsc from each Exif item to its image
 };
 Bytes HeifFile(const Bytes& block, const HeifOptions& options = {});
 

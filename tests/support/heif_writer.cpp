@@ -32,10 +32,26 @@ Bytes InfoEntry(const HeifOptions& options, uint32_t id, const char (&type)[5])
 
 Bytes ItemInfo(const HeifOptions& options, bool hasExif)
 {
+    bool hasOther = !options.otherBlock.empty();
     Bytes entries = InfoEntry(options, 1, "hvc1");
-    if (hasExif)
-        entries = Concat({entries, InfoEntry(options, options.exifItemId, "Exif")});
-    return FullBox("iinf", 0, Concat({BigEndianBytes(hasExif ? 2 : 1, 2), entries}));
+    if (hasOther)
+        entries = Concat({entries, InfoEntry(options, 3, "hvc1")});
+    Bytes exif = hasExif ? InfoEntry(options, options.exifItemId, "Exif") : Bytes{};
+    Bytes other = hasOther ? InfoEntry(options, 4, "Exif") : Bytes{};
+    entries = options.otherExifFirst ? Concat({entries, other, exif}) : Concat({entries, exif, other});
+    return FullBox("iinf", 0, Concat({BigEndianBytes(1 + hasExif + 2 * hasOther, 2), entries}));
+}
+
+// pitm, and iref tying Exif item 2 to image 1 and Exif item 4 to image 3.
+Bytes PrimaryAndReferences(const HeifOptions& options)
+{
+    Bytes primary = options.primaryItemId ? FullBox("pitm", 0, BigEndianBytes(options.primaryItemId, 2)) : Bytes{};
+    if (!options.describes)
+        return primary;
+    Bytes references = Box("cdsc", Concat({BigEndianBytes(options.exifItemId, 2), BigEndianBytes(1, 2), BigEndianBytes(1, 2)}));
+    if (!options.otherBlock.empty())
+        references = Concat({references, Box("cdsc", {0, 4, 0, 1, 0, 3})});
+    return Concat({primary, FullBox("iref", 0, references)});
 }
 
 Bytes ItemLocation(const HeifOptions& options, const std::vector<ItemPlace>& items)
@@ -92,13 +108,28 @@ Bytes Assemble(const Bytes& block, const HeifOptions& options, uint64_t mediaDat
     std::vector<ItemPlace> items = {image};
     if (!block.empty())
         items.push_back(exif);
+    Bytes other;
+    if (!options.otherBlock.empty()) {
+        HeifOptions whole = options;
+        whole.extentCount = 1, whole.extentGap = false;
+        ItemPlace otherExif{4, 0, 0, {}};
+        uint64_t start = mediaData + HeifImage.size() + (options.inItemData ? 0 : stored.size());
+        Bytes item6 = Concat({BigEndianBytes(6, 4), Bytes{'E', 'x', 'i', 'f', 0, 0}, options.otherBlock});
+        other = PlaceExif(whole, item6, start, &otherExif);
+        ItemPlace otherImage = image;
+        otherImage.id = 3;
+        items.push_back(otherImage);
+        if (!options.otherUnlocated)
+            items.push_back(otherExif);
+    }
     Bytes handler = FullBox("hdlr", 0, Concat({Bytes(4, 0), Bytes{'p', 'i', 'c', 't'}, Bytes(13, 0)}));
     Bytes info = ItemInfo(options, !block.empty()), location = ItemLocation(options, items);
     Bytes parts = options.locationFirst ? Concat({handler, location, info}) : Concat({handler, info, location});
+    parts = Concat({parts, PrimaryAndReferences(options)});
     if (options.inItemData)
         parts = Concat({parts, Box("idat", stored)});
     Bytes meta = SizedBox("meta", Concat({Bytes{0, 0, 0, 0}, parts}), options.largeSizes, false);
-    Bytes media = options.inItemData ? HeifImage : Concat({HeifImage, stored});
+    Bytes media = options.inItemData ? Concat({HeifImage, other}) : Concat({HeifImage, stored, other});
     *mediaSize = media.size();
     Bytes free;
     Bytes one = Box("free", {});

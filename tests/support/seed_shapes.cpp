@@ -216,7 +216,7 @@ std::vector<SeedShape> SeedShapes()
         {"fill_bytes", Jpeg({Bytes{0xFF, 0xFF, 0x00, 0x02}, Segment(0xE1, exifPayload)}), MessageOk},
         {"fill_bytes_all", Jpeg({Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Segment(0xE1, exifPayload)}), MessageNoExif},
         {"zero_length_segment", Jpeg({Bytes{0xFF, 0xE0, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x01}, Segment(0xE1, exifPayload)}), MessageNoExif},
-        {"app1_not_exif", Jpeg({Segment(0xE1, {'h', 't', 't', 'p', ':', '/', '/', 0}), Segment(0xE1, exifPayload)}), MessageNoExif},
+        {"app1_not_exif", Jpeg({Segment(0xE1, {'h', 't', 't', 'p', ':', '/', '/', 0}), Segment(0xE1, exifPayload)}), MessageOk},  // the Exif APP1 behind it is read
         {"exif_00_01", Jpeg({Segment(0xE1, wrongIdentifier)}), MessageNoExif},
         {"header_cut", Jpeg({Bytes{0xFF, 0xE0, 0x00}}), MessageNoExif},
         {"identifier_only", Jpeg({Segment(0xE1, {'E', 'x', 'i', 'f', 0, 0})}), MessageBadData},

@@ -246,6 +246,8 @@ protected:
     {
         samples = LoadSamples("", "*.jpg");
         containers = LoadSamples("containers/", "*.*");
+        for (const Sample& raw : LoadSamples("raw/", "*.cr3"))
+            containers.push_back(raw);
     }
 
     void SetUp() override
@@ -255,7 +257,7 @@ protected:
     }
 
     static std::vector<Sample> samples;
-    static std::vector<Sample> containers;  // HEIC, AVIF, TIFF, PNG and WebP files
+    static std::vector<Sample> containers;  // HEIC, AVIF, TIFF, PNG and WebP files, and the raw kinds read
 };
 
 std::vector<Sample> PlatformCallCount::samples;
