@@ -133,4 +133,27 @@ TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
     EXPECT_EQ(compared, 36u);
 }
 
+// Each camera raw file under samples/raw/ reads as the JPEG it was made from: through this
+// build's file back end, and in memory, local and remote.
+TEST(ContainerTwins, RawFilesReadAsTheirJpeg)
+{
+    const std::string samples = ORVANE_SAMPLES_DIR;
+    size_t compared = 0;
+    for (const char* suffix : {".orf", ".rw2", ".rwl", ".raf", ".mrw"}) {
+        for (const std::string& name : NamesIn(samples + "/raw", suffix)) {
+            std::string stem = name.substr(0, name.size() - std::strlen(suffix));
+            AddressOutcome jpeg = ReadFile(samples + "/" + stem + ".jpg");
+            AddressOutcome raw = ReadFile(samples + "/raw/" + name);
+            ASSERT_EQ(jpeg.messageId, MessageOk) << stem << ".jpg";
+            EXPECT_EQ(raw.messageId, jpeg.messageId) << name;
+            EXPECT_EQ(std::memcmp(raw.slots, jpeg.slots, sizeof jpeg.slots), 0) << name << ": the slots differ";
+            for (bool remote : {false, true})
+                ExpectSame(Read(FileBytes(samples + "/raw/" + name), remote),
+                           Read(FileBytes(samples + "/" + stem + ".jpg"), remote), name + (remote ? " (remote)" : ""));
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 6u);  // the MMOR ORF included
+}
+
 }  // namespace

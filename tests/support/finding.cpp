@@ -40,7 +40,7 @@ void PrintTo(Finding finding, std::ostream* out)
     static const char* const names[] = {
         "Found", "NothingToRead", "UnknownStart", "JpegNoApp1", "JpegApp1NotExif", "PngNoExifChunk",
         "WebpSimpleFormat", "WebpNoExifChunk", "IsobmffNoMeta", "IsobmffNoItemBoxes", "IsobmffNoExifItem",
-        "IsobmffItemNotLocated", "IsobmffHeaderOutside", "BlockPastEnd",
+        "IsobmffItemNotLocated", "IsobmffHeaderOutside", "BlockPastEnd", "RawJpegOutside", "MrwNoTiffBlock",
     };
     size_t index = static_cast<size_t>(finding);
     *out << (index < sizeof names / sizeof names[0] ? names[index] : "?");
