@@ -261,6 +261,7 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
     const VerbCase cases[] = {
         {"a photograph", samples + L"\\Canon_40D.jpg", nullptr, false},
         {"the same photograph as HEIC", samples + L"\\containers\\Canon_40D.heic", nullptr, false},
+        {"a raw file", samples + L"\\raw\\Nikon_D70.rw2", nullptr, false},
         {"a JPEG without EXIF", samples + L"\\jfif_then_exif.jpg", NoExif, false},
         {"a missing file", samples + L"\\missing.jpg", L"不能读取图片，如果图片尚未下载完毕，请稍后重试。", false},
         {"code page 936 and blanks", inCodePage, nullptr, false},
