@@ -25,6 +25,8 @@ enum class Finding : uint8_t {
     Cr3NoCanonBox,          // no moov box, or no Canon uuid box in it
     Cr3NoIfd0,              // the Canon box holds no CMT1
     BlockPastEnd,           // where the block should begin, the file has ended
+    RawJpegOutside,         // a raw file's embedded JPEG lies outside the file or begins without FF D8
+    MrwNoTiffBlock,         // the MRM block's blocks end (or one outgrows it) before a TTW block
 };
 
 // Where the Exif IFD lies: found by IFD0's pointer, inside the block; nowhere; or as the first
@@ -53,6 +55,20 @@ ExifBlock FindCr3Exif(ByteRange& file, uint32_t fileTypeSize);
 ExifBlock FindPngExif(ByteRange& file);
 // WebP: past "RIFF", its size and "WEBP", at the first chunk (webp_exif.cpp).
 ExifBlock FindWebpExif(ByteRange& file, uint32_t riffSize);
+
+// Camera raw files, each given the file with the stream right past its first 4 bytes.
+// ORF: whether 4 bytes are an Olympus mark; the finder then hands the file from 0 to the walk
+// (orf_exif.cpp).
+bool IsOrfMark(const uint8_t (&mark)[4]);
+ExifBlock FindOrfBlock(ByteRange& file);
+// RW2, RWL: past "IIU" 00 (rw2_exif.cpp).
+ExifBlock FindRw2Exif(ByteRange& file);
+// MRW: past "\0MRM", at its length (mrw_exif.cpp).
+ExifBlock FindMrwExif(ByteRange& file);
+// RAF: anywhere past "FUJIFILMCCD-RAW " (raf_exif.cpp).
+ExifBlock FindRafExif(ByteRange& file);
+// The JPEG [offset, offset + length) inside a raw file, scanned as a JPEG file (embedded_jpeg.cpp).
+ExifBlock ScanEmbeddedJpeg(ByteRange& file, uint32_t offset, uint32_t length);
 
 // At the payload of a PNG, WebP or HEIF Exif item: the block begins there, or behind a leading
 // "Exif" 00 00, which some writers put before the TIFF header. The stream is left at the block.

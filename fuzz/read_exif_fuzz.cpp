@@ -103,7 +103,9 @@ bool StartsLikeAPicture(const uint8_t* p, size_t size)
     };
     return starts("\xFF\xD8", 0, 2) || starts("II*\0", 0, 4) || starts("MM\0*", 0, 4) ||
            starts("\x89PNG\r\n\x1A\n", 0, 8) || (starts("RIFF", 0, 4) && starts("WEBP", 8, 4)) ||
-           (starts("\0\0", 0, 2) && starts("ftyp", 4, 4));
+           (starts("\0\0", 0, 2) && starts("ftyp", 4, 4)) || starts("IIRO", 0, 4) || starts("MMOR", 0, 4) ||
+           starts("IIRS", 0, 4) || starts("IISR", 0, 4) || starts("IIU\0", 0, 4) || starts("\0MRM", 0, 4) ||
+           starts("FUJIFILMCCD-RAW ", 0, 16);
 }
 
 // What the brands of a file type box held whole in the input decide, where they surely decide:

@@ -7,7 +7,7 @@
 #
 #   scripts/bench.sh [--quick] [--folder | --containers]
 #       --quick: fewer repetitions, for trying the script out; --folder: only the folder run;
-#       --containers: only the other containers (HEIC, TIFF, PNG, WebP)
+#       --containers: only the other containers (HEIC, TIFF, PNG, WebP) and the camera raw files
 set -euo pipefail
 cd "$(dirname "$0")/.."
 quick=0 folder_only=0 only_containers=0
@@ -210,8 +210,23 @@ measure_containers() {
     fi
 }
 
+measure_raw() {
+    # The camera raw samples (a few KB each, made from the sample JPEGs by tools/): the reader
+    # in-process against the floor, and the bytes a remote read moves when each is padded to 20 MB.
+    echo "== camera raw files: ORF, RW2, RWL, RAF, MRW"
+    raw_photos=(samples/raw/*.orf samples/raw/*.rw2 samples/raw/*.rwl samples/raw/*.raf samples/raw/*.mrw)
+    cat "${raw_photos[@]}" >/dev/null
+    for photo in "${raw_photos[@]}"; do
+        "$build/bench/orvane_reader_bench" --benchmark_repetitions=$repetitions --benchmark_min_time=0.2 \
+            --benchmark_filter='Limit|Orvane' --benchmark_out="$results/raw_reader_$(basename "$photo").json" \
+            --benchmark_out_format=json "$photo" >/dev/null 2>&1
+    done
+    "$build/bench/orvane_remote_bench" "${raw_photos[@]}" >"$results/raw_remote.json"
+}
+
 if [ $quick -eq 1 ]; then repetitions=3; runs=5; slow_runs=2; else repetitions=10; runs=30; slow_runs=5; fi
 [ $folder_only -eq 1 ] || [ $only_containers -eq 1 ] || measure_photographs
 [ $folder_only -eq 1 ] || measure_containers
+[ $folder_only -eq 1 ] || measure_raw
 [ $only_containers -eq 1 ] || measure_folder
 

@@ -58,7 +58,7 @@ seeds="$build/seeds"
 rm -rf "$seeds"
 mkdir -p "$seeds/read_exif" "$seeds/interpret_entry" "$seeds/registry_script"
 cp module/orvane.rgs "$seeds/registry_script/"
-pictures=(samples/*.jpg samples/containers/* samples/raw/*.cr3)
+pictures=(samples/*.jpg samples/containers/* samples/raw/*)
 package_pictures=/usr/share/gocode/src/github.com/rwcarlsen/goexif
 if [ -d "$package_pictures" ]; then
     while IFS= read -r -d '' picture; do pictures+=("$picture"); done \

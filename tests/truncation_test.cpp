@@ -98,7 +98,9 @@ Bytes SampleBytes(const std::string& name)
 // of it where a slot is built in steps (the picture size's width before its height).
 TEST(Truncation, EveryCutOfASamplePhotoShowsOnlyItsOwnTexts)
 {
-    for (const char* name : {"Canon_40D.jpg", "Nikon_D70.jpg", "containers/Canon_40D.heic", "containers/Nikon_D70.heic"}) {
+    for (const char* name : {"Canon_40D.jpg", "Nikon_D70.jpg", "containers/Canon_40D.heic", "containers/Nikon_D70.heic",
+                             "raw/Nikon_D70.rw2", "raw/Fujifilm_FinePix6900ZOOM.raf", "raw/Fujifilm_FinePix6900ZOOM.mrw",
+                             "raw/long_description.orf"}) {
         const Bytes whole = SampleBytes(name);
         ASSERT_GT(whole.size(), 1000u) << name;
         Reading complete(whole);
@@ -106,6 +108,7 @@ TEST(Truncation, EveryCutOfASamplePhotoShowsOnlyItsOwnTexts)
         for (size_t kept = 0; kept < whole.size(); ++kept) {
             Reading cut(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(kept)));
             cut.ReadLocal();
+            ASSERT_EQ(cut.stream.counters().reports, 1u) << name << " cut at " << kept;
             for (int slot = 0; slot < SlotCount; ++slot) {
                 const std::string shown = cut.view.slots[slot];
                 const std::string truth = complete.view.slots[slot];

@@ -10,6 +10,7 @@ written beyond what a layout needs to be read, so each file stays a few kilobyte
                        "FUJIFILMCCD-RAW " header; big-endian offset and length of the embedded
                        JPEG at bytes 84 and 88; that JPEG's APP1 is the photograph's
   Olympus_C8080WZ.orf  the Exif TIFF data with the Olympus mark "IIRO" in place of "II*\\0"
+  long_description.orf the same for a big-endian block: "MMOR" in place of "MM\\0*"
   Nikon_D70.rw2, .rwl  "IIU\\0", IFD0 at 24 behind a 16-byte signature: the Panasonic sensor
                        tags, Make, Model, Orientation, the Exif IFD pointer (the Exif IFD with
                        the maker note follows) and JpgFromRaw (0x002E), an embedded JPEG whose
@@ -187,6 +188,7 @@ def main():
         "Canon_40D.cr3": make_cr3(jpeg("Canon_40D")),
         "Fujifilm_FinePix6900ZOOM.raf": make_raf(jpeg("Fujifilm_FinePix6900ZOOM"), "FinePix6900ZOOM"),
         "Olympus_C8080WZ.orf": make_orf(jpeg("Olympus_C8080WZ")),
+        "long_description.orf": make_orf(jpeg("long_description")),
         "Nikon_D70.rw2": make_rw2(jpeg("Nikon_D70")),
         "Nikon_D70.rwl": make_rw2(jpeg("Nikon_D70")),
         "Fujifilm_FinePix6900ZOOM.mrw": make_mrw(jpeg("Fujifilm_FinePix6900ZOOM")),

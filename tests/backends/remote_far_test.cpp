@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "backends/curl_stream.h"
 #include "support/container_writer.h"
 #include "support/loopback_http_server.h"
+#include "support/program_run.h"
 #include "support/reading.h"
 #include "support/twin_reading.h"
 #include "view/default_platform.h"
@@ -87,6 +89,30 @@ TEST(RemoteFarStructures, StructuresPast32MiBAreReadByTheirRanges)
         LoopbackHttpServer server(options);
         ExpectTwinSlots(ReadAddressOnce(server.Url(), DefaultPlatform()), block, file.name);
         EXPECT_LT(server.BodyBytesSent(), 256u * 1024) << file.name;
+    }
+}
+
+// A camera raw file padded to 20 MB reads as its JPEG twin from its first blocks: the finders
+// read the header and the embedded JPEG or block, never the sensor data.
+TEST(RemoteFarStructures, TwentyMegabyteRawFilesMoveAtMost128KiB)
+{
+    const std::string samples = ORVANE_SAMPLES_DIR;
+    for (const char* raw : {"Olympus_C8080WZ.orf", "long_description.orf", "Nikon_D70.rw2", "Nikon_D70.rwl",
+                            "Fujifilm_FinePix6900ZOOM.raf", "Fujifilm_FinePix6900ZOOM.mrw"}) {
+        const std::string name = raw;
+        ServerOptions options;
+        const std::string bytes = FileBytes(samples + "/raw/" + name);
+        options.prefix.assign(bytes.begin(), bytes.end());
+        options.bodySize = 20 * 1000 * 1000;
+        LoopbackHttpServer server(options);
+        const AddressOutcome remote = ReadAddressOnce(server.Url(), DefaultPlatform());
+        const AddressOutcome twin =
+            ReadAddressOnce("file://" + samples + "/" + name.substr(0, name.rfind('.')) + ".jpg", DefaultPlatform());
+        EXPECT_EQ(remote.messageId, MessageOk) << name;
+        for (int slot = 0; slot < SlotCount; ++slot)
+            EXPECT_STREQ(remote.slots[slot], twin.slots[slot]) << name << ", slot " << slot;
+        EXPECT_LE(server.BodyBytesSent(), 128u * 1024) << name;
+        std::printf("%s: %llu body bytes sent for a 20 MB file\n", raw, static_cast<unsigned long long>(server.BodyBytesSent()));
     }
 }
 

@@ -190,6 +190,8 @@ struct VerbCase {
     const wchar_t* message;  // null: the properties dialog lists Canon_40D.jpg
     bool isAnsiEntry;        // ShowExif called here, as a rundll32 that knows no W entry would
     bool isCaptionPath = true;  // the caption names the path (as far as it is not cut)
+    int rowCount = 17;          // the rows and the first of them that the dialog lists
+    const wchar_t* firstRow = L"相机厂商\tCanon";
 };
 
 void RunCase(const VerbCase& test, std::wstring line)
@@ -225,8 +227,8 @@ void RunCase(const VerbCase& test, std::wstring line)
         if (test.isCaptionPath) {  // the path clicked, not one the address rules made of it
             EXPECT_EQ(seen.caption, (Caption + L" - " + test.path).substr(0, seen.caption.size()));
         }
-        EXPECT_EQ(seen.rowCount, 17);
-        EXPECT_EQ(seen.firstRow, L"相机厂商\tCanon");
+        EXPECT_EQ(seen.rowCount, test.rowCount);
+        EXPECT_EQ(seen.firstRow, test.firstRow);
     }
 }
 
@@ -262,6 +264,7 @@ TEST(ExplorerVerb, Regsvr32WritesTheVerbThatOpensPicturesWithoutTheClass)
         {"a photograph", samples + L"\\Canon_40D.jpg", nullptr, false},
         {"the same photograph as HEIC", samples + L"\\containers\\Canon_40D.heic", nullptr, false},
         {"the same photograph as CR3", samples + L"\\raw\\Canon_40D.cr3", nullptr, false},
+        {"a raw file, as its JPEG twin", samples + L"\\raw\\Nikon_D70.rw2", nullptr, false, true, 16, L"相机厂商\tNIKON CORPORATION"},
         {"a JPEG without EXIF", samples + L"\\jfif_then_exif.jpg", NoExif, false},
         {"a missing file", samples + L"\\missing.jpg", L"不能读取图片，如果图片尚未下载完毕，请稍后重试。", false},
         {"code page 936 and blanks", inCodePage, nullptr, false},

@@ -127,6 +127,25 @@ TEST_F(ShowDlgCall, OtherContainersAreListedAsTheirJpeg)
     EXPECT_EQ(description, ModuleText(303));
 }
 
+// Camera raw files list the rows of the JPEG they carry or were made from, read in turn.
+TEST_F(ShowDlgCall, RawFilesAreListedAsTheirJpeg)
+{
+    const struct {
+        const char* raw;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"raw/Olympus_C8080WZ.orf", ExpectedRows({"Olympus_C8080WZ.jpg"})},
+        {"raw/Nikon_D70.rw2", ExpectedRows({"Olympus_C8080WZ.jpg", "Nikon_D70.jpg"})},
+        {"raw/Fujifilm_FinePix6900ZOOM.raf", ExpectedRows({"Olympus_C8080WZ.jpg", "Nikon_D70.jpg", "Fujifilm_FinePix6900ZOOM.jpg"})},
+        {"raw/Fujifilm_FinePix6900ZOOM.mrw", ExpectedRows({"Olympus_C8080WZ.jpg", "Nikon_D70.jpg", "Fujifilm_FinePix6900ZOOM.jpg"})},
+    };
+    for (const auto& c : cases) {
+        SeenDialog dialog;
+        ASSERT_EQ(Call(SampleAddress(c.raw).c_str(), &dialog), S_OK) << c.raw;
+        EXPECT_EQ(dialog.rows, c.rows) << c.raw;
+    }
+}
+
 TEST_F(ShowDlgCall, SecondPictureKeepsTheFirstPicturesOtherSlots)
 {
     SeenDialog first, second;

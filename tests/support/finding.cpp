@@ -41,6 +41,7 @@ void PrintTo(Finding finding, std::ostream* out)
         "Found", "NothingToRead", "UnknownStart", "JpegNoApp1", "JpegApp1NotExif", "PngNoExifChunk",
         "WebpSimpleFormat", "WebpNoExifChunk", "IsobmffNoMeta", "IsobmffNoItemBoxes", "IsobmffNoExifItem",
         "IsobmffItemNotLocated", "IsobmffHeaderOutside", "Cr3NoCanonBox", "Cr3NoIfd0", "BlockPastEnd",
+        "RawJpegOutside", "MrwNoTiffBlock",
     };
     size_t index = static_cast<size_t>(finding);
     *out << (index < sizeof names / sizeof names[0] ? names[index] : "?");
