@@ -4,7 +4,7 @@
 list's order.
 
     index_cluster.py --from LIST --out OUT.csv [--json] [--scheduler tcp://HOST:PORT]
-                     [--orvane PATH] [--partition-lines N]
+                     [--orvane PATH] [--partition-lines N] [--jobs N]
 
 Without --scheduler, a cluster of one single-threaded worker per core on this machine. Each
 worker needs orvane on its PATH (or at --orvane's path). Written for Debian's python3-distributed,
@@ -40,11 +40,12 @@ def read_partitions(stream, lines_per_partition):
         yield b"".join(part)
 
 
-def run_partition(orvane, form, lines):
+def run_partition(orvane, form, lines, jobs=None):
     """On a worker: orvane over one partition, its output, messages and status. A worker
     without orvane answers with status 127 and the reason, so the run names the problem."""
     try:
-        done = subprocess.run([orvane, form, "-q", "--from", "-"], input=lines, capture_output=True)
+        threads = ["-j", str(jobs)] if jobs else []
+        done = subprocess.run([orvane, form, "-q"] + threads + ["--from", "-"], input=lines, capture_output=True)
     except OSError as error:
         return b"", ("index_cluster: cannot run %s on a worker: %s\n" % (orvane, error)).encode(), 127
     return done.stdout, done.stderr, done.returncode
@@ -56,7 +57,7 @@ def without_header(output):
     return output[end + 2:] if end >= 0 else b""
 
 
-def write_in_order(client, partitions, orvane, form, out, in_flight):
+def write_in_order(client, partitions, orvane, form, out, in_flight, jobs=None):
     """Submits partitions with at most in_flight outstanding and writes their outputs in the
     list's order; answers the worst status."""
     waiting = collections.deque()
@@ -78,7 +79,7 @@ def write_in_order(client, partitions, orvane, form, out, in_flight):
 
     for number, lines in enumerate(partitions):
         # pure=False: two partitions of the same lines are still two tasks, both written.
-        waiting.append(client.submit(run_partition, orvane, form, lines, pure=False, key="orvane-%d" % number))
+        waiting.append(client.submit(run_partition, orvane, form, lines, jobs, pure=False, key="orvane-%d" % number))
         if len(waiting) >= in_flight:
             take()
     while waiting:
@@ -97,6 +98,7 @@ def parse_arguments():
     parser.add_argument("--json", action="store_true", help="JSON lines instead of CSV")
     parser.add_argument("--scheduler", help="tcp://HOST:PORT of a running `dask scheduler`")
     parser.add_argument("--orvane", default="orvane", help="the program on the workers (default: orvane on PATH)")
+    parser.add_argument("--jobs", type=int, help="orvane's -j on each worker: remote reads mostly wait (default: orvane's)")
     parser.add_argument("--partition-lines", type=int, default=2000, help="lines a task reads (default 2000)")
     arguments = parser.parse_args()
     if arguments.partition_lines < 1:
@@ -124,7 +126,7 @@ def main():
     try:
         with source, open(part_path, "wb") as out:
             status = write_in_order(client, read_partitions(source, arguments.partition_lines), arguments.orvane,
-                                    form, out, 2 * workers)
+                                    form, out, 2 * workers, arguments.jobs)
         os.replace(part_path, arguments.out)
     except (OSError, RuntimeError) as error:
         print("index_cluster: %s" % error, file=sys.stderr)
