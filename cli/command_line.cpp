@@ -12,6 +12,7 @@
 #include <io.h>
 #endif
 
+#include "cli/address_list.h"
 #include "cli/csv_output.h"
 #include "cli/dialog_output.h"
 #include "cli/folder_walk.h"
@@ -34,9 +35,11 @@ const char Usage[] =
     "usage: orvane [--json | --csv] [-j N] [--quiet] ADDRESS...\n"
     "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
     "       orvane [--json | --csv] [-j N] [--quiet] -r FOLDER...\n"
+    "       orvane [--json | --csv] [-j N] [--quiet] [-r] --from LIST\n"
     "Lists the Exif information of photographs: JPEG, HEIF/HEIC/AVIF, TIFF/DNG, PNG, WebP\n"
     "and camera raw files.\n"
-    "ADDRESS is an \"http://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a local path.\n"
+    "ADDRESS is an \"http://\", \"https://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a\n"
+    "local path. https is checked against CURL_CA_BUNDLE's or SSL_CERT_FILE's authorities when set.\n"
     "  --json     one JSON object per address and line\n"
     "  --csv      a table for spreadsheets: a header naming the 41 items, then per address\n"
     "             its address, message id and the 41 texts (RFC 4180, UTF-8, CR LF)\n"
@@ -45,6 +48,8 @@ const char Usage[] =
     "             .arw .sr2 .srf .raf .orf .rw2 .rwl .pef .srw .3fr .erf .mef .mos .iiq\n"
     "             .kdc .dcr .mrw, any case), sorted by path; other arguments are read as\n"
     "             they are\n"
+    "  --from LIST  read the addresses and paths of LIST (\"-\": standard input), one a line,\n"
+    "             as they come; empty lines are skipped; printed as the same arguments are\n"
     "  -j N, --jobs N  read on N threads, N from 1 to 1024 (default: one a core; at most\n"
     "             16 read); the output is the same, in the same order, whatever N\n"
     "  -q, --quiet  no progress line on a terminal during long runs\n"
@@ -83,14 +88,15 @@ Handle OwnModuleInstance() { return &__ImageBase; }
 Handle OwnModuleInstance() { return nullptr; }
 #endif
 
-// The pictures to read, in order: the arguments as given, except that with -r a folder stands
+// The pictures to read, in order: the arguments (or a part of the list) as given, except that with -r a folder stands
 // for the picture files below it. A folder that cannot be walked is reported and makes status 1.
-std::vector<std::string> PicturesToRead(const Options& options, std::ostream& err, int& status)
+std::vector<std::string> PicturesToRead(const Options& options, const std::vector<std::string>& arguments,
+                                        std::ostream& err, int& status)
 {
     if (!options.isRecursive)
-        return options.addresses;
+        return arguments;
     std::vector<std::string> pictures;
-    for (const std::string& argument : options.addresses) {
+    for (const std::string& argument : arguments) {
         if (!IsLocalFolder(argument)) {
             pictures.push_back(argument);
             continue;
@@ -192,40 +198,95 @@ unsigned ReadingThreads(unsigned asked)
     return asked < MostThreads ? asked : MostThreads;
 }
 
+// What stays the same from one part of a run to the next: a list read from --from is shown a
+// part at a time, each part as one ordered run, so that the list never stands in memory.
+struct RunState {
+    const Options& options;
+    std::ostream& out;
+    std::ostream& err;
+    const Terminals& terminals;
+    ProgressLine& progress;
+    RowLabels labels;  // the same for every picture of the run
+    bool headsLists = false;
+    size_t done = 0;
+};
+
 // Reads the pictures on worker threads and writes what each shows in their order; the status,
 // or ExitSomeNotRead at once when the output was lost.
-int ShowPictures(const Options& options, const std::vector<std::string>& pictures, std::ostream& out,
-                 std::ostream& err, const Terminals& terminals)
+int ShowPictures(RunState& run, const std::vector<std::string>& pictures)
 {
-    // With -r the pictures' names come from the folders: each list is headed by its path.
-    const bool headsLists = options.isRecursive || pictures.size() > 1;
-    const unsigned threads = ReadingThreads(options.threads);
-    ProgressLine progress(err, pictures.size(), terminals.isErrTerminal && !options.isQuiet, terminals.errColumns,
-                          terminals.progressInterval);
-    RowLabels labels;  // the same for every picture of the run
-    LoadRowLabels(labels, DefaultPlatform().loadText, OwnModuleInstance());
+    const Terminals& terminals = run.terminals;
+    const unsigned threads = ReadingThreads(run.options.threads);
     int status = ExitAllRead;
     const bool isWhole = RunInOrder<ShownPicture>(
         pictures.size(), threads, 64 * threads,
-        [&](size_t index, ShownPicture& shown) { ShowPicture(options, pictures[index], headsLists, labels, shown); },
         [&](size_t index, ShownPicture& shown) {
+            ShowPicture(run.options, pictures[index], run.headsLists, run.labels, shown);
+        },
+        [&](size_t, ShownPicture& shown) {
             // The progress line may share the screen with the lists: it goes before one comes.
             if (terminals.isOutTerminal && !shown.out.empty())
-                progress.Clear();
+                run.progress.Clear();
             // A terminal sees each list as it is read; a file or pipe gets large writes.
-            if (!WriteOrTell(out, shown.out, terminals.isOutTerminal || !shown.err.empty(), err, &progress))
+            if (!WriteOrTell(run.out, shown.out, terminals.isOutTerminal || !shown.err.empty(), run.err, &run.progress))
                 return false;
             if (!shown.err.empty()) {
-                progress.Clear();
-                err << shown.err;
+                run.progress.Clear();
+                run.err << shown.err;
             }
             if (shown.status != ExitAllRead)
                 status = ExitSomeNotRead;
-            progress.Update(index + 1);
+            run.progress.Update(++run.done);
             return true;
         });
+    return isWhole ? status : -1;
+}
+
+// The lines of --from, a part at a time; with -r each part's folders stand for their pictures.
+int ShowListed(RunState& run)
+{
+    // A part keeps every thread busy for a while; between two parts only the slowest waits.
+    constexpr size_t PartLines = 4096;
+    AddressList list(run.options.listName);
+    std::vector<std::string> lines;
+    int status = ExitAllRead;
+    for (bool isFirst = true; list.Next(lines, PartLines); isFirst = false) {
+        // One line alone shows its list unheaded, as one argument does; a full part has more behind it.
+        if (isFirst)
+            run.headsLists = run.options.isRecursive || lines.size() > 1;
+        const int shown = ShowPictures(run, PicturesToRead(run.options, lines, run.err, status));
+        if (shown < 0)
+            return shown;
+        status = shown != ExitAllRead ? ExitSomeNotRead : status;
+    }
+    if (!list.problem().empty()) {
+        run.progress.Clear();
+        run.err << "orvane: cannot read the list " << VisibleArgument(run.options.listName) << ": " << list.problem()
+                << "\n";
+        status = ExitSomeNotRead;
+    }
+    return status;
+}
+
+// Every picture of the run, with its progress line; the status.
+int ShowAll(const Options& options, const std::vector<std::string>& pictures, std::ostream& out, std::ostream& err,
+            const Terminals& terminals)
+{
+    const size_t total = options.hasList ? ProgressLine::UnknownTotal : pictures.size();
+    ProgressLine progress(err, total, terminals.isErrTerminal && !options.isQuiet, terminals.errColumns,
+                          terminals.progressInterval);
+    RunState run{options, out, err, terminals, progress, {}, false, 0};
+    LoadRowLabels(run.labels, DefaultPlatform().loadText, OwnModuleInstance());
+    int status = ExitAllRead;
+    if (options.hasList) {
+        status = ShowListed(run);
+    } else {
+        // With -r the pictures' names come from the folders: each list is headed by its path.
+        run.headsLists = options.isRecursive || pictures.size() > 1;
+        status = ShowPictures(run, pictures);
+    }
     progress.Clear();
-    return isWhole && WriteOrTell(out, "", true, err) ? status : ExitSomeNotRead;
+    return status >= 0 && WriteOrTell(out, "", true, err) ? status : ExitSomeNotRead;
 }
 
 }  // namespace
@@ -242,7 +303,7 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
         const bool isWritten = WriteOrTell(out, options.wantsHelp ? Usage : "orvane " ORVANE_VERSION "\n", true, err);
         return isWritten ? ExitAllRead : ExitSomeNotRead;
     }
-    if (options.addresses.empty()) {
+    if (options.addresses.empty() && !options.hasList) {
         err << "orvane: no address given\n" << Usage;
         return ExitUsage;
     }
@@ -255,13 +316,13 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
     // tied, every progress line would flush the table and hide where a write failed.
     std::ostream* const tied = err.tie(nullptr);
     int status = ExitAllRead;
-    const std::vector<std::string> pictures = PicturesToRead(options, err, status);
+    const std::vector<std::string> pictures = PicturesToRead(options, options.addresses, err, status);
     if (options.isCsv || options.wantsCopy)
         WriteBytesUnchanged(out);  // the texts carry their own CR LF
     bool isWritten = true;
     if (options.isCsv)
         isWritten = WriteOrTell(out, CsvHeader(DefaultPlatform().loadText, OwnModuleInstance()) + CsvLineEnd, false, err);
-    if (isWritten && ShowPictures(options, pictures, out, err, terminals) != ExitAllRead)
+    if (isWritten && ShowAll(options, pictures, out, err, terminals) != ExitAllRead)
         status = ExitSomeNotRead;
     err.tie(tied);
     return isWritten ? status : ExitSomeNotRead;

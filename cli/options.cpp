@@ -47,7 +47,7 @@ bool IsJoinedThreadCount(const std::string& argument)
 
 bool TakesValue(const std::string& argument)
 {
-    return argument == "-j" || argument == "--jobs" || argument == "--save" || argument == "--copy" ||
+    return argument == "-j" || argument == "--jobs" || argument == "--save" || argument == "--copy" || argument == "--from" ||
            IsJoinedThreadCount(argument);
 }
 
@@ -64,6 +64,13 @@ void ParseValueOption(Options& options, const std::string& argument, int& i, int
             Refuse(options, "--save needs a file name");
         options.wantsSave = true;
         options.savePath = value ? value : "";
+    } else if (argument == "--from") {
+        if (options.hasList)
+            Refuse(options, "--from is given twice");
+        else if (!value || !*value)
+            Refuse(options, "--from needs a file name, or - for standard input");
+        options.hasList = true;
+        options.listName = value ? value : "";
     } else if (argument == "--copy") {
         if (options.wantsCopy)
             Refuse(options, "--copy is given twice");
@@ -112,7 +119,9 @@ const char* RefusedCombination(const Options& options)
     const bool showsDialogText = options.wantsCopy || options.wantsSave;
     if (options.isCsv && (options.isJson || showsDialogText))
         return "orvane: --csv does not go with --json, --save or --copy\n";
-    if (showsDialogText && (options.addresses.size() != 1 || options.isJson))
+    if (options.hasList && !options.addresses.empty())
+        return "orvane: --from takes its addresses from the list alone, not from arguments\n";
+    if (showsDialogText && (options.addresses.size() != 1 || options.isJson || options.hasList))
         return "orvane: --save and --copy take exactly one address and no --json\n";
     if (showsDialogText && options.isRecursive)
         return "orvane: --save and --copy take exactly one address and no -r\n";

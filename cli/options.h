@@ -19,6 +19,8 @@ struct Options {
     CopyForm copyForm = CopyForm::AllRows;
     unsigned threads = 0;  // 0: one a core
     bool isQuiet = false;
+    bool hasList = false;  // --from: the addresses come a line each from listName ("-": stdin)
+    std::string listName;
     std::vector<std::string> addresses;
     std::string usageError;  // the first wrong option, told before the usage
 };

@@ -23,8 +23,11 @@ void ProgressLine::Update(size_t done)
     lastDrawn_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     char text[96];
-    const int length = std::snprintf(text, sizeof text, "%zu/%zu files, %.0f files/s, %.1f s", done, total_,
-                                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0, seconds);
+    const double rate = seconds > 0 ? static_cast<double>(done) / seconds : 0.0;
+    const int length = total_ == UnknownTotal
+                           ? std::snprintf(text, sizeof text, "%zu files, %.0f files/s, %.1f s", done, rate, seconds)
+                           : std::snprintf(text, sizeof text, "%zu/%zu files, %.0f files/s, %.1f s", done, total_,
+                                           rate, seconds);
     size_t written = length > 0 ? static_cast<size_t>(length) : 0;
     written = written < sizeof text ? written : sizeof text - 1;
     written = widest_ && written > widest_ ? widest_ : written;

@@ -20,6 +20,8 @@ public:
     ~ProgressLine() { Clear(); }
 
     static constexpr size_t ShownFrom = 300;
+    // The total of a list that is read as it comes: the line counts the files done alone.
+    static constexpr size_t UnknownTotal = static_cast<size_t>(-1);
 
     // done files of the total; redraws at most once an interval.
     void Update(size_t done);

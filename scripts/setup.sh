@@ -23,6 +23,7 @@ test_packages=(
     golang-github-rwcarlsen-goexif-dev
     fonts-wqy-zenhei imagemagick locales
     man-db groff-base
+    openssl python3-distributed
 )
 optional_packages=()
 

@@ -63,8 +63,8 @@ TEST(AddressRules, NullAddressIsRefused)
 
 TEST(AddressRules, PrefixesAreExactAndCaseSensitive)
 {
-    for (const char* address : {"HTTP://example.test/a.jpg", "File:///D:/a.jpg", "https://example.test/a.jpg",
-                                "file://server/share/a.jpg", " http://example.test/a.jpg", "mailto:someone@x"}) {
+    for (const char* address : {"HTTP://example.test/a.jpg", "File:///D:/a.jpg", "HTTPS://example.test/a.jpg",
+                                "https:/example.test/a.jpg", "httpss://example.test/a.jpg", "file://server/share/a.jpg", " http://example.test/a.jpg", "mailto:someone@x"}) {
         Classified result = Classify(address, 0);
         EXPECT_FALSE(result.accepted) << address;
         EXPECT_EQ(result.text, address);
@@ -75,7 +75,7 @@ TEST(AddressRules, PrefixesAreExactAndCaseSensitive)
 TEST(AddressRules, RemoteAddressesPassUnchanged)
 {
     for (const char* address : {"ftp://example.test/My%20Photos/a.jpg", "gopher://example.test/a%20b",
-                                "http://example.test/a/b.jpg"}) {
+                                "http://example.test/a/b.jpg", "https://example.test/a%20b.jpg", "https://a.b"}) {
         Classified result = Classify(address, 0);
         EXPECT_TRUE(result.accepted) << address;
         EXPECT_EQ(result.text, address);

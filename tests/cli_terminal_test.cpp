@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -108,6 +109,24 @@ TEST(TerminalText, ProgressLineIsClearedBeforeEachListOnTheSameTerminal)
               static_cast<long>(ProgressLine::ShownFrom + 10));
     for (const std::string& line : lines)
         ASSERT_EQ(line.find("files/s"), std::string::npos) << line;
+}
+
+// A list read as it comes has no total to show: the line counts the files done alone.
+TEST(TerminalText, ProgressLineOfAListCountsTheFilesDone)
+{
+    TemporaryFolder folder;
+    FillWithPictures(folder.path, ProgressLine::ShownFrom + 10);
+    const std::string list = folder.path + ".list";
+    std::ofstream(list) << folder.path << "\n";
+    std::ostringstream err;
+    Terminals terminals;
+    terminals.isErrTerminal = true;
+    terminals.progressInterval = std::chrono::milliseconds(0);
+    const char* arguments[] = {"--csv", "-r", "--from", list.c_str()};
+    std::ostringstream out;
+    EXPECT_EQ(RunOrvane(4, arguments, out, err, terminals), ExitAllRead);
+    std::remove(list.c_str());
+    EXPECT_NE(err.str().find("\r310 files, "), std::string::npos) << err.str().substr(0, 200);
 }
 
 // script(1) gives the program a terminal of 20 columns for standard error.

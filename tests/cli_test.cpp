@@ -336,16 +336,16 @@ TEST(CommandLine, VersionPrintsNameAndNumber)
 
 TEST(CommandLine, RefusedAddressExitsWithOneAndReportsMessage300)
 {
-    const CommandRun run = RunWith({"--json", "https://example.com/a.jpg"});
+    const CommandRun run = RunWith({"--json", "sftp://example.com/a.jpg"});
     EXPECT_EQ(run.status, ExitSomeNotRead);
     const std::string message = FindText(MessageBadAddress);
-    EXPECT_EQ(run.out.rfind("{\"address\": \"https://example.com/a.jpg\", \"address_hex\": \"68747470733a2f2f6578616d706c652e636f6d2f612e6a7067\", \"message_id\": 300, \"message\": \"" +
+    EXPECT_EQ(run.out.rfind("{\"address\": \"sftp://example.com/a.jpg\", \"address_hex\": \"736674703a2f2f6578616d706c652e636f6d2f612e6a7067\", \"message_id\": 300, \"message\": \"" +
                                 message + "\", \"slots\": [\"\", ",
                             0),
               0u)
         << run.out;
     EXPECT_EQ(run.out.back(), '\n');
-    EXPECT_EQ(run.err, "https://example.com/a.jpg: " + message + "\n");
+    EXPECT_EQ(run.err, "sftp://example.com/a.jpg: " + message + "\n");
 }
 
 TEST(CommandLine, PlainFailurePrintsOnlyToStandardError)

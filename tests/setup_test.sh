@@ -28,7 +28,7 @@ printf '#!/bin/sh\necho 0\n' >"$work/bin/id"
 printf '#!/bin/sh\necho zh_CN.utf8\n' >"$work/bin/locale"
 chmod +x "$work/bin/"*
 
-all_test="cmake g++ make pkg-config libcurl4-openssl-dev python3 git googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine64 xvfb libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine libheif-examples webp golang-github-rwcarlsen-goexif-dev fonts-wqy-zenhei imagemagick locales man-db groff-base"
+all_test="cmake g++ make pkg-config libcurl4-openssl-dev python3 git googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine wine64 xvfb libexiv2-dev libexif-dev exiv2 libimage-exiftool-perl hyperfine libheif-examples webp golang-github-rwcarlsen-goexif-dev fonts-wqy-zenhei imagemagick locales man-db groff-base openssl python3-distributed"
 
 failures=0
 # check NAME JOB INSTALLED FAIL_UPDATE FAIL STATUS OUTPUT-PATTERN CALLS-PATTERN [ABSENT-PATTERN]

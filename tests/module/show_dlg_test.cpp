@@ -85,8 +85,9 @@ TEST_F(ShowDlgCall, EveryFailureReportsItsMessage)
         UINT message;
     } cases[] = {
         {nullptr, 300}, {L"", 300}, {L"http://ab", 300}, {L"file:///D", 300}, {L"HTTP://host/a.jpg", 300},
-        {L"File:///C:/a.jpg", 300}, {L"https://host/a.jpg", 300}, {L"file://server/share/a.jpg", 300},
+        {L"File:///C:/a.jpg", 300}, {L"HTTPS://host/a.jpg", 300}, {L"file://server/share/a.jpg", 300},
         {L"http://1/x", 301},  // 10 bytes: accepted, and nothing answers there
+        {L"https://1/", 301},  // https goes to WinINet as http does
         {L"file:///Z:/no/such/picture.jpg", 301}, {notJpeg.c_str(), 302}, {noExif.c_str(), 303},
         {badData.c_str(), 304},
     };

@@ -19,6 +19,7 @@
 #include "resources/text_table.h"
 #include "windows_test_support.h"
 #include "view/default_platform.h"
+#include "view/read_picture.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
@@ -323,6 +324,22 @@ TEST_F(WinInetRecorded, PictureNotInTheCacheEndsWith301WithoutGoingOnline)
     LoadTextCp936(MessageCannotRead, expected, SlotSize);
     EXPECT_STREQ(description, expected);
     EXPECT_EQ(record.hSession, nullptr);
+}
+
+TEST_F(WinInetRecorded, HttpsAddressesReachWinInetAsHttpOnesDo)
+{
+    for (const char* address : {"https://example.test/photo.jpg", "http://example.test/photo.jpg"}) {
+        WinInetRecorder calls;
+        WinInetRecorder::current = &calls;
+        calls.sessions = {Session1};
+        ViewRecord view{TestModule(), RecordedPlatform()};
+        std::vector<char> copy(address, address + std::strlen(address) + 1);
+        EXPECT_EQ(ReadPicture(view, copy.data()), MessageCannotRead) << address;
+        EXPECT_THAT(calls.calls, ElementsAre(OfflineSession, std::string("InternetOpenUrlA(session1, ") + address +
+                                                                 ", null, 0, 0, 0)",
+                                             "InternetCloseHandle(session1)"));
+    }
+    WinInetRecorder::current = &recorder;
 }
 
 TEST_F(WinInetRecorded, CloseReleasesTheUrlBeforeTheSessionAndOnlyOnce)
