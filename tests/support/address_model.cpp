@@ -14,7 +14,7 @@ bool IsAcceptableAddress(const std::string& address)
 {
     if (address.size() < 10)
         return false;
-    for (const char* prefix : {"http://", "ftp://", "gopher://", LocalPrefix}) {
+    for (const char* prefix : {"http://", "https://", "ftp://", "gopher://", LocalPrefix}) {
         if (address.compare(0, std::strlen(prefix), prefix) == 0)
             return true;
     }
