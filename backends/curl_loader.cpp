@@ -18,8 +18,8 @@ CURLcode FailGetinfo(CURL*, CURLINFO, ...) { return CURLE_FAILED_INIT; }
 CURLcode FailPerform(CURL*) { return CURLE_FAILED_INIT; }
 void IgnoreCleanup(CURL*) {}
 
-constexpr CurlLibrary Unavailable = {false,       FailGlobalInit, FailEasyInit, FailSetopt,
-                                     FailGetinfo, FailPerform,    IgnoreCleanup};
+constexpr CurlLibrary Unavailable = {false,       FailGlobalInit, FailEasyInit,  FailSetopt,
+                                     FailGetinfo, FailPerform,    IgnoreCleanup, IgnoreCleanup};
 
 template <typename Call>
 bool Find(void* library, const char* name, Call& call)
@@ -39,7 +39,8 @@ CurlLibrary Load()
                     Find(library, "curl_easy_setopt", curl.easySetopt) &&
                     Find(library, "curl_easy_getinfo", curl.easyGetinfo) &&
                     Find(library, "curl_easy_perform", curl.easyPerform) &&
-                    Find(library, "curl_easy_cleanup", curl.easyCleanup);
+                    Find(library, "curl_easy_cleanup", curl.easyCleanup) &&
+                    Find(library, "curl_easy_reset", curl.easyReset);
     return curl.isLoaded ? curl : Unavailable;   // the library stays loaded for the process
 }
 

@@ -11,6 +11,7 @@ struct CurlLibrary {
     CURLcode (*easyGetinfo)(CURL* easy, CURLINFO info, ...);
     CURLcode (*easyPerform)(CURL* easy);
     void (*easyCleanup)(CURL* easy);
+    void (*easyReset)(CURL* easy);
 };
 
 // Loaded once, by whichever thread comes first. When libcurl can't be loaded, every call fails

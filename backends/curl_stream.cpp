@@ -6,6 +6,10 @@
 // is read once, up to a cap, and served from memory. Either way a picture moves at most about
 // the cap over the network. The native build has no browser cache: the offline flag of a
 // session has no meaning here, and every picture comes from its server.
+//
+// An archive is read by many threads, each picture after another from the same few hosts: a
+// thread's easy handle outlives its picture, so the next picture the thread opens goes over
+// the connection the last one left open, without a new handshake.
 #include "backends/curl_stream.h"
 
 #include <algorithm>
@@ -17,10 +21,11 @@
 
 #include "backends/curl_block_cache.h"
 #include "backends/curl_loader.h"
+#include "backends/curl_retry.h"
 #include "backends/curl_transfer.h"
 #include "record/stream_position.h"
 
-const CurlTimeouts DefaultCurlTimeouts = {10000, 20000};
+const CurlTimeouts DefaultCurlTimeouts = {10000, 20000, 60000, 4, 250, 8000};
 
 namespace {
 
@@ -36,6 +41,25 @@ void InitialiseCurlOnce()
 struct EasyCleanup {
     void operator()(CURL* easy) const { Curl().easyCleanup(easy); }
 };
+using EasyHandle = std::unique_ptr<CURL, EasyCleanup>;
+
+// The easy handle, and with it the open connections, that this thread's last picture left.
+thread_local EasyHandle spareEasy;
+
+EasyHandle TakeEasy()
+{
+    if (!spareEasy)
+        return EasyHandle(Curl().easyInit());
+    EasyHandle easy = std::move(spareEasy);
+    Curl().easyReset(easy.get());  // every option goes; the connections and caches stay
+    return easy;
+}
+
+void GiveBackEasy(EasyHandle easy)
+{
+    if (easy && !spareEasy)
+        spareEasy = std::move(easy);
+}
 
 struct Session {
     std::string agent;
@@ -43,8 +67,8 @@ struct Session {
 };
 
 struct UrlStream {
-    std::unique_ptr<CURL, EasyCleanup> easy;
-    long stallMilliseconds = 0;
+    EasyHandle easy;
+    CurlTimeouts waits{};
     uint64_t position = 0;
     uint64_t end = UnknownEnd;  // no byte at or after this offset exists, as far as is known
     bool isWholeBody = false;   // the server ignored ranges: body holds everything kept
@@ -112,7 +136,8 @@ Transfer TransferFor(UrlStream& stream)
 {
     Transfer transfer;
     transfer.easy = stream.easy.get();
-    transfer.stallMilliseconds = stream.stallMilliseconds;
+    transfer.stallMilliseconds = stream.waits.stallMilliseconds;
+    transfer.transferMilliseconds = stream.waits.transferMilliseconds;
     transfer.moveLimit = CurlBodyCap - std::min<uint64_t>(stream.moved, CurlBodyCap);
     return transfer;
 }
@@ -133,7 +158,8 @@ const CachedBlock* FindBlock(UrlStream& stream, uint64_t offset)
     if (const CachedBlock* block = stream.blocks.Find(start))
         return block;
     Transfer transfer = TransferFor(stream);
-    const bool isKept = transfer.moveLimit > 0 && Fetch(transfer, start, CurlBlockSize, true) == FetchOutcome::Kept;
+    const bool isKept =
+        transfer.moveLimit > 0 && FetchPatiently(transfer, start, CurlBlockSize, true, stream.waits) == FetchOutcome::Kept;
     stream.moved += transfer.moved;
     if (!isKept) {
         stream.end = std::min(stream.end, start);
@@ -149,7 +175,7 @@ bool FetchFirstBlock(UrlStream& stream, const char* url)
     Transfer transfer = TransferFor(stream);
     transfer.limitIfWhole = CurlBodyCap;
     const bool askRange = strncmp(url, "gopher://", 9) != 0;
-    const FetchOutcome outcome = Fetch(transfer, 0, CurlBlockSize, askRange);
+    const FetchOutcome outcome = FetchPatiently(transfer, 0, CurlBlockSize, askRange, stream.waits);
     stream.moved += transfer.moved;
     if (outcome != FetchOutcome::Kept)
         return false;
@@ -213,13 +239,14 @@ Handle OpenCurlUrl(Handle sessionHandle, const char* url)
         return nullptr;
     auto stream = std::make_unique<UrlStream>();
     // A URL keeps its own copy of what it took from its session, so either may close first.
-    stream->stallMilliseconds = session->timeouts.stallMilliseconds;
-    stream->easy.reset(Curl().easyInit());
+    stream->waits = session->timeouts;
+    stream->easy = TakeEasy();
     if (!stream->easy || !ConfigureEasy(stream->easy.get(), url, session->agent.c_str(),
-                                        session->timeouts.connectMilliseconds))
+                                        session->timeouts.connectMilliseconds) ||
+        !FetchFirstBlock(*stream, url)) {
+        GiveBackEasy(std::move(stream->easy));
         return nullptr;
-    if (!FetchFirstBlock(*stream, url))
-        return nullptr;
+    }
     return Keep(Handles().urls, std::move(stream));
 }
 
@@ -252,7 +279,13 @@ uint32_t MoveInCurlUrl(Handle handle, int32_t distance, SeekOrigin origin)
 // A handle this back end did not give out, or closed already, is left alone.
 void CloseCurlHandle(Handle handle)
 {
-    std::lock_guard<std::mutex> guard(Handles().lock);
-    if (!EraseFrom(Handles().urls, handle))
-        EraseFrom(Handles().sessions, handle);
+    EasyHandle easy;
+    {
+        std::lock_guard<std::mutex> guard(Handles().lock);
+        if (UrlStream* stream = FindIn(Handles().urls, handle))
+            easy = std::move(stream->easy);
+        if (!EraseFrom(Handles().urls, handle))
+            EraseFrom(Handles().sessions, handle);
+    }
+    GiveBackEasy(std::move(easy));
 }

@@ -13,10 +13,17 @@ constexpr int CurlCachedBlocks = 4;
 // bound is on what crosses the network, not on where in the picture a block lies.
 constexpr uint32_t CurlBodyCap = 32 * 1024 * 1024;
 
-// How long a session's transfers wait for a connection, and for progress once connected.
+// How long a session's transfers wait for a connection, for progress once connected and for
+// the whole answer, and how a request that a busy or failing server turned away is tried again:
+// up to `attempts` times in all, waiting firstRetryMilliseconds and twice as long each time
+// after (or what the server's Retry-After asks, up to longestRetryMilliseconds).
 struct CurlTimeouts {
     uint32_t connectMilliseconds;
     uint32_t stallMilliseconds;
+    uint32_t transferMilliseconds;
+    uint32_t attempts;
+    uint32_t firstRetryMilliseconds;
+    uint32_t longestRetryMilliseconds;
 };
 // The waits that suit real networks.
 extern const CurlTimeouts DefaultCurlTimeouts;

@@ -21,6 +21,14 @@ bool IsFtpScheme(const char* scheme)
     return scheme && (strncmp(scheme, "FTP", 3) == 0 || strncmp(scheme, "ftp", 3) == 0);
 }
 
+// The connection broke, or the server closed it, before the answer was whole: another try on a
+// fresh connection may well get it. A refused connection or a timeout is not tried again.
+bool IsCutOff(CURLcode result)
+{
+    return result == CURLE_GOT_NOTHING || result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR ||
+           result == CURLE_PARTIAL_FILE || result == CURLE_HTTP2_STREAM;
+}
+
 // Where the arriving data starts is known only once the answer's status is.
 void Decide(Transfer& transfer)
 {
@@ -167,19 +175,27 @@ FetchOutcome Fetch(Transfer& transfer, uint64_t from, uint64_t limit, bool range
     Curl().easySetopt(transfer.easy, CURLOPT_WRITEDATA, &transfer);
     Curl().easySetopt(transfer.easy, CURLOPT_HEADERDATA, &transfer);
     Curl().easySetopt(transfer.easy, CURLOPT_XFERINFODATA, &transfer);
+    Curl().easySetopt(transfer.easy, CURLOPT_TIMEOUT_MS, transfer.transferMilliseconds);
     const CURLcode result = Curl().easyPerform(transfer.easy);
 
     long status = 0;
     const char* scheme = nullptr;
     Curl().easyGetinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status);
     Curl().easyGetinfo(transfer.easy, CURLINFO_SCHEME, &scheme);
-    if (IsHttpScheme(scheme) && status >= 400)
+    const bool isHttp = IsHttpScheme(scheme);
+    if (isHttp && status >= 400)
         transfer.isRejected = true;
-    if (transfer.isRejected)
+    const bool isComplete = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
+    if (transfer.isRejected) {
+        transfer.isWorthRetrying = status == 429 || status >= 500;
+        curl_off_t retryAfter = 0;
+        if (transfer.isWorthRetrying && Curl().easyGetinfo(transfer.easy, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK)
+            transfer.retryAfterSeconds = static_cast<long>(std::min<curl_off_t>(std::max<curl_off_t>(retryAfter, 0), 3600));
         return FetchOutcome::Rejected;
+    }
     if (transfer.isOverLimit)
         return FetchOutcome::Failed;
-    const bool isComplete = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.stoppedOnPurpose);
+    transfer.isWorthRetrying = !isComplete && IsCutOff(result);
     // A connection that broke off still leaves the bytes that arrived before it did.
     if (!isComplete && transfer.kept.empty())
         return FetchOutcome::Failed;

@@ -12,6 +12,7 @@ constexpr uint64_t UnknownEnd = UINT64_MAX;
 struct Transfer {
     CURL* easy = nullptr;
     long stallMilliseconds = 0;
+    long transferMilliseconds = 0;  // the longest the whole request may take; 0: no limit
     uint64_t keepFrom = 0;
     uint64_t keepLimit = 0;
     bool askedRange = false;
@@ -24,6 +25,8 @@ struct Transfer {
     bool isDecided = false;
     bool isRanged = false;       // the data arriving starts at keepFrom, not at 0
     bool isRejected = false;     // an HTTP status of 400 or more
+    bool isWorthRetrying = false;  // turned away by a busy or failing server, or cut off
+    long retryAfterSeconds = 0;    // the server's Retry-After, when it sent one
     bool stoppedOnPurpose = false;
     uint64_t arrivingOffset = 0;  // picture offset of the next byte that arrives
     uint64_t contentRangeTotal = UnknownEnd;

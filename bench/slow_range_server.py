@@ -17,6 +17,8 @@ def main():
 
     class Handler(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
+        # A store answers head and body at once; with Nagle the body would wait for an ack.
+        disable_nagle_algorithm = True
 
         def log_message(self, *args):
             pass
@@ -37,7 +39,11 @@ def main():
             self.end_headers()
             self.wfile.write(part)
 
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    class Server(http.server.ThreadingHTTPServer):
+        # Many clients connect at once; the default backlog of 5 drops their SYNs into 1 s retries.
+        request_queue_size = 1024
+
+    server = Server(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
     limit = threading.Timer(seconds, server.shutdown)
     limit.daemon = True

@@ -16,19 +16,21 @@
 // index order. Results wait in `window` slots that are reused (see OrderedRunWindow), so memory
 // does not grow with count. consume answers false to stop: no item after it is consumed.
 // Answers whether every item was consumed.
-// Workers take runs of this many items and the consumer frees runs of as many slots: the threads
-// meet once a run, not once an item, so a cheap item is not buried in waking and waiting.
+// Workers take runs of `batch` items and the consumer frees runs of as many slots: the threads
+// meet once a run, not once an item, so a cheap item is not buried in waking and waiting. An
+// item that waits on the network costs far more than a meeting: such items go one at a time,
+// so that every thread has one, however short the list.
 constexpr size_t OrderedRunBatch = 16;
 
 // The window that a run really keeps: room for two runs a thread at least, whole runs.
-constexpr size_t OrderedRunWindow(size_t window, unsigned threads)
+constexpr size_t OrderedRunWindow(size_t window, unsigned threads, size_t batch = OrderedRunBatch)
 {
-    const size_t least = 2 * OrderedRunBatch * threads;
-    return ((window > least ? window : least) + OrderedRunBatch - 1) / OrderedRunBatch * OrderedRunBatch;
+    const size_t least = 2 * batch * threads;
+    return ((window > least ? window : least) + batch - 1) / batch * batch;
 }
 
 template <class Slot, class Produce, class Consume>
-bool RunInOrder(size_t count, unsigned threads, size_t window, Produce produce, Consume consume)
+bool RunInOrder(size_t count, unsigned threads, size_t window, size_t batch, Produce produce, Consume consume)
 {
     if (threads <= 1 || count <= 1) {
         Slot slot;
@@ -39,8 +41,8 @@ bool RunInOrder(size_t count, unsigned threads, size_t window, Produce produce, 
         }
         return true;
     }
-    constexpr size_t Batch = OrderedRunBatch;
-    window = OrderedRunWindow(window, threads);
+    const size_t Batch = std::max<size_t>(batch, 1);
+    window = OrderedRunWindow(window, threads, Batch);
     std::vector<Slot> slots(window);
     std::unique_ptr<std::atomic<bool>[]> isReady(new std::atomic<bool>[window]);
     for (size_t i = 0; i < window; ++i)

@@ -378,7 +378,7 @@ TEST(CliEndToEnd, ThreadsPrintWhatOneThreadPrintsAndProgressIsForTerminalsOnly)
         const ProgramRun one = RunProgram("/", std::string(form) + "-j 1 -r " + Quoted(tree));
         EXPECT_EQ(one.status, ExitSomeNotRead) << form;
         EXPECT_EQ(std::count(one.err.begin(), one.err.end(), '\n'), 40) << "only jfif_then_exif.jpg's lines";
-        for (const char* threads : {"-j 8 ", "-j3 ", ""}) {
+        for (const char* threads : {"-j 8 ", "-j3 ", "-j 64 ", ""}) {
             const ProgramRun many = RunProgram("/", std::string(form) + threads + "-r " + Quoted(tree));
             EXPECT_EQ(many.out, one.out) << form << threads;
             EXPECT_EQ(many.err, one.err) << form << threads;

@@ -183,13 +183,15 @@ TEST(OrderedRun, ResultsArriveInOrderAndAStopEndsTheRun)
         unsigned threads;
         size_t window;
         size_t stopAt;  // count: no stop
-    } cases[] = {{0, 4, 8, 0}, {1, 4, 8, 1}, {1000, 1, 1, 1000}, {1000, 3, 1, 1000}, {1000, 8, 16, 1000},
-                 {1000, 8, 16, 10}, {50, 16, 4, 0}};
+        size_t batch;
+    } cases[] = {{0, 4, 8, 0, 16},        {1, 4, 8, 1, 16},        {1000, 1, 1, 1000, 16}, {1000, 3, 1, 1000, 16},
+                 {1000, 8, 16, 1000, 16}, {1000, 8, 16, 10, 16},   {50, 16, 4, 0, 16},     {1000, 64, 1, 1000, 1},
+                 {7, 64, 1, 3, 1},        {1000, 5, 100, 1000, 3}};
     for (const auto& c : cases) {
         std::vector<size_t> seen;
         std::atomic<size_t> produced{0};
         const bool isWhole = RunInOrder<size_t>(
-            c.count, c.threads, c.window,
+            c.count, c.threads, c.window, c.batch,
             [&](size_t index, size_t& slot) {
                 slot = index * 7;
                 ++produced;
@@ -203,7 +205,7 @@ TEST(OrderedRun, ResultsArriveInOrderAndAStopEndsTheRun)
         ASSERT_EQ(seen.size(), expected) << c.count << " " << c.threads;
         for (size_t i = 0; i < seen.size(); ++i)
             ASSERT_EQ(seen[i], i);
-        const size_t window = c.threads > 1 ? OrderedRunWindow(c.window, c.threads) : 0;
+        const size_t window = c.threads > 1 ? OrderedRunWindow(c.window, c.threads, c.batch) : 0;
         EXPECT_LE(produced.load(), expected + window) << "no more than the window ahead";
     }
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "backends/curl_retry.h"
 #include "backends/curl_stream.h"
 #include "backends/native_backends.h"
 #include "support/loopback_http_server.h"
@@ -15,8 +16,8 @@ namespace {
 
 const InternetCalls& Calls() { return CurlInternetCalls(); }
 
-// Sessions that give up on a silent server within a test's patience.
-const CurlTimeouts ShortWaits = {1000, 300};
+// Sessions that give up on a silent server, and retry, within a test's patience.
+const CurlTimeouts ShortWaits = {1000, 300, 1000, 4, 10, 50};
 const InternetCalls& ImpatientCalls() { return CurlInternetCalls<ShortWaits>(); }
 
 ServerOptions Serving(ServeMode mode, uint64_t bodySize)
@@ -102,16 +103,64 @@ TEST_F(CurlOpen, SessionAgentIsTheUserAgent)
     EXPECT_EQ(server.LastUserAgent(), "Orvane");
 }
 
-TEST_F(CurlOpen, ErrorStatusFailsOpen)
+// A busy or failing server is asked again, up to the attempts; a refusal is final at once.
+TEST_F(CurlOpen, ErrorStatusFailsOpenAfterItsTries)
 {
-    for (int status : {400, 403, 404, 500, 503}) {
+    const struct {
+        int status;
+        int requests;
+    } cases[] = {{400, 1}, {403, 1}, {404, 1}, {429, 4}, {500, 4}, {503, 4}};
+    for (const auto& c : cases) {
         ServerOptions options = Serving(ServeMode::Status, 0);
-        options.status = status;
+        options.status = c.status;
         LoopbackHttpServer server(options);
-        RemotePicture remote(server.Url());
+        RemotePicture remote(server.Url(), "Orvane", ImpatientCalls());
         EXPECT_NE(remote.session, nullptr);
-        EXPECT_EQ(remote.picture, nullptr) << "status " << status;
+        EXPECT_EQ(remote.picture, nullptr) << "status " << c.status;
+        EXPECT_EQ(server.RequestCount(), c.requests) << "status " << c.status;
     }
+}
+
+TEST_F(CurlOpen, RetryWaitsDoubleHonourRetryAfterAndStayBounded)
+{
+    const struct {
+        uint32_t attempt;
+        long retryAfter;
+        long shortest, longest;  // the wait for the smallest and the largest draw
+    } cases[] = {
+        {1, 0, 125, 250}, {2, 0, 250, 500}, {3, 0, 500, 1000}, {6, 0, 4000, 8000}, {40, 0, 4000, 8000},
+        {1, 3, 1500, 3000}, {3, 1, 500, 1000}, {1, 3600, 4000, 8000}, {1, -5, 125, 250},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RetryWait(DefaultCurlTimeouts, c.attempt, c.retryAfter, 0).count(), c.shortest) << c.attempt << " " << c.retryAfter;
+        const long longest = RetryWait(DefaultCurlTimeouts, c.attempt, c.retryAfter, UINT32_MAX).count();
+        EXPECT_GE(longest, c.shortest) << c.attempt << " " << c.retryAfter;
+        EXPECT_LE(longest, c.longest) << c.attempt << " " << c.retryAfter;
+        EXPECT_EQ(RetryWait(DefaultCurlTimeouts, c.attempt, c.retryAfter, static_cast<uint32_t>(c.longest - c.shortest)).count(),
+                  c.longest) << c.attempt << " " << c.retryAfter;
+    }
+}
+
+// A thread's next picture from the same host goes over the connection its last one left open.
+TEST_F(CurlOpen, NextPictureReusesTheConnection)
+{
+    LoopbackHttpServer server(Serving(ServeMode::Ranges, 1000));
+    for (const char* path : {"/a.jpg", "/b.jpg", "/a.jpg"}) {
+        RemotePicture remote(server.Url(path));
+        EXPECT_NE(remote.picture, nullptr) << path;
+    }
+    EXPECT_EQ(server.RequestCount(), 3);
+    EXPECT_EQ(server.ConnectionCount(), 1);
+}
+
+// A server that keeps sending a byte now and then never stalls, but the request has its time.
+TEST_F(CurlOpen, SlowTrickleEndsAtTheTransferTimeout)
+{
+    LoopbackHttpServer server(Serving(ServeMode::Trickle, 100000));
+    const auto start = std::chrono::steady_clock::now();
+    RemotePicture remote(server.Url(), "Orvane", ImpatientCalls());
+    EXPECT_LT(SecondsSince(start), 3.0);
+    EXPECT_EQ(server.RequestCount(), 1);  // a timeout is not tried again
 }
 
 TEST_F(CurlOpen, RefusedConnectionFailsOpen)
@@ -265,12 +314,15 @@ TEST_F(CurlWholeBody, BodyOverCapKeepsFirst32MiB)
     EXPECT_LT(server.BodyBytesSent(), size);  // the transfer was stopped, not read to its end
 }
 
+// The cut-off answer is asked for again; every try ends at the same place, which stays the end.
 TEST_F(CurlWholeBody, EarlyCloseEndsReadsQuietly)
 {
     ServerOptions options = Serving(ServeMode::CloseEarly, 100000);
     options.closeAfter = 5000;
     LoopbackHttpServer server(options);
-    RemotePicture remote(server.Url());
+    RemotePicture remote(server.Url(), "Orvane", ImpatientCalls());
+    EXPECT_EQ(server.RequestCount(), 4);
+    EXPECT_EQ(server.BodyBytesSent(), 4u * 5000);
     ASSERT_NE(remote.picture, nullptr);
     uint32_t delivered = 0;
     std::vector<uint8_t> bytes = ReadAt(remote.picture, 4990, 20, &delivered);

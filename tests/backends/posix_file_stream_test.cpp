@@ -14,6 +14,7 @@
 
 #include "support/thread_error.h"
 #include "backends/native_backends.h"
+#include "backends/posix_file_stream.h"
 #include "record/view_record.h"
 #include "support/open_descriptors.h"
 #include "support/exif_builder.h"
@@ -161,12 +162,11 @@ TEST(PosixFileStream, ExhaustedHandleRecordsFailTheOpenSafely)
     TempFile file({1});
     std::string path = WindowsForm(file.path);
     int before = OpenDescriptors();
-    Handle handles[64];
+    Handle handles[PosixHandleCount + 1];
     int opened = 0;
-    while (opened < 64 && (handles[opened] = calls.open(path.c_str())) != InvalidHandle())
+    while (opened <= PosixHandleCount && (handles[opened] = calls.open(path.c_str())) != InvalidHandle())
         ++opened;
-    EXPECT_GT(opened, 0);
-    EXPECT_LT(opened, 64);
+    EXPECT_EQ(opened, PosixHandleCount);
     EXPECT_EQ(OpenDescriptors(), before + opened);  // the refused open kept no descriptor
     calls.close(handles[0]);
     handles[0] = calls.open(path.c_str());

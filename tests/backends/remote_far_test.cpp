@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,62 @@ TEST(RemoteFarStructures, ServerTurningToWholeAnswersMovesAtMostTheCap)
     // What the server counts includes what still sat in the loopback socket buffers.
     EXPECT_LT(server.BodyBytesSent(), uint64_t{CurlBodyCap} + 8 * MiB);
     EXPECT_EQ(server.RequestCount(), 3);
+}
+
+// Tries cut off sooner than the bound count against it: the second try of a whole answer cut at
+// 20 MiB may move only what the first left of the 32 MiB, and the first try's bytes are kept.
+TEST(RemoteFarStructures, RetriesCountAgainstTheBound)
+{
+    ServerOptions options;
+    options.mode = ServeMode::CloseEarly;
+    options.bodySize = 48 * MiB;
+    options.closeAfter = 20 * MiB;
+    LoopbackHttpServer server(options);
+    const InternetCalls& calls = CurlInternetCalls();
+    Handle session = calls.openSession("Orvane", 0);
+    Handle picture = calls.openUrl(session, server.Url().c_str());
+    ASSERT_NE(picture, nullptr);
+    uint8_t bytes[8] = {};
+    uint32_t delivered = 0;
+    const uint32_t position = 20 * MiB - 4;
+    EXPECT_EQ(calls.move(picture, static_cast<int32_t>(position), FromBeginning), position);
+    calls.read(picture, bytes, sizeof bytes, &delivered);
+    EXPECT_EQ(delivered, 4u);
+    EXPECT_EQ(bytes[3], server.ByteAt(position + 3));
+    calls.close(picture);
+    calls.close(session);
+    EXPECT_EQ(server.RequestCount(), 2);
+    EXPECT_LT(server.BodyBytesSent(), uint64_t{CurlBodyCap} + 8 * MiB);
+}
+
+// Many addresses read with many transfers in flight from a store that turns every first try
+// away (busy, failing, closed, cut off): the same bytes as one thread from a sound store.
+TEST(RemoteJobs, EveryJobsCountPrintsTheSoundStoresBytes)
+{
+    const FarFile file = FarTiff(RichBlock(Order::Big));
+    ServerOptions options;
+    options.bodySize = file.size;
+    options.pieces = file.pieces;
+    LoopbackHttpServer server(options);
+    TemporaryFolder folder;
+    const std::string list = folder.path + "/list";
+    std::string lines;
+    for (int i = 0; i < 40; ++i)
+        lines += server.Url("/archive/" + std::to_string(i) + ".tif") + "\n";
+    std::ofstream(list, std::ios::binary) << lines;
+    const ProgramRun sound = RunProgramIn(ORVANE_CLI_PATH, folder.path, "--csv -j 1 --from list");
+    const int soundRequests = server.RequestCount();
+    ASSERT_EQ(sound.status, 0) << sound.err;
+    ASSERT_EQ(std::count(sound.out.begin(), sound.out.end(), '\n'), 41);
+    for (const char* jobs : {"-j 8", "-j 64"}) {
+        server.SwitchTo(ServeMode::FirstTryFails);
+        const int requestsBefore = server.RequestCount();
+        const ProgramRun run = RunProgramIn(ORVANE_CLI_PATH, folder.path, std::string("--csv --from list ") + jobs);
+        EXPECT_EQ(run.status, 0) << jobs << run.err;
+        EXPECT_EQ(run.err, "") << jobs;
+        EXPECT_EQ(run.out, sound.out) << jobs;
+        EXPECT_EQ(server.RequestCount() - requestsBefore, 2 * soundRequests) << jobs << ": every request tried twice";
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -73,7 +74,7 @@ uint8_t LoopbackHttpServer::ByteAt(uint64_t offset) const
 }
 
 LoopbackHttpServer::LoopbackHttpServer(ServerOptions serverOptions)
-    : options(std::move(serverOptions)), deadline(std::chrono::steady_clock::now() + Lifetime)
+    : options(std::move(serverOptions)), currentMode(options.mode), deadline(std::chrono::steady_clock::now() + Lifetime)
 {
     listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -82,7 +83,7 @@ LoopbackHttpServer::LoopbackHttpServer(ServerOptions serverOptions)
     address.sin_port = 0;
     socklen_t length = sizeof address;
     if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 16) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        listen(listener, 128) != 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         if (listener >= 0)
             close(listener);
         listener = -1;
@@ -120,18 +121,31 @@ std::string LoopbackHttpServer::LastUserAgent() const
     return lastUserAgent;
 }
 
+void LoopbackHttpServer::SwitchTo(ServeMode mode)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    currentMode = mode;
+    triedRequests.clear();
+}
+
 bool LoopbackHttpServer::ShouldStop() const { return stopping || std::chrono::steady_clock::now() > deadline; }
 
 void LoopbackHttpServer::Accept()
 {
-    // At most a few connections per test; each gets a thread that the destructor joins.
-    while (!ShouldStop() && connections.size() < 32) {
+    // A bounded number of connections per test; each gets a thread that the destructor joins.
+    while (!ShouldStop() && connections.size() < 512) {
         pollfd waiting{listener, POLLIN, 0};
         if (poll(&waiting, 1, PollMilliseconds) <= 0)
             continue;
         const int connection = accept(listener, nullptr, nullptr);
-        if (connection >= 0)
-            connections.emplace_back([this, connection] { Serve(connection); });
+        if (connection < 0)
+            continue;
+        // The head and the body go in separate sends: without this, the body waits for the
+        // client's delayed acknowledgement of the head.
+        const int noDelay = 1;
+        setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+        ++connectionCount;
+        connections.emplace_back([this, connection] { Serve(connection); });
     }
 }
 
@@ -165,16 +179,21 @@ bool LoopbackHttpServer::Answer(int connection, const std::string& request, int 
 {
     ++requestCount;
     const std::string range = HeaderValue(request, "Range");
+    ServeMode mode = currentMode;
+    size_t firstTries = 0;  // with FirstTryFails: which first try this is, from 1; 0 when tried before
     {
         std::lock_guard<std::mutex> lock(mutex);
         rangeHeaders.push_back(range);
         lastUserAgent = HeaderValue(request, "User-Agent");
+        if (mode == ServeMode::FirstTryFails && triedRequests.insert(request.substr(0, request.find("\r\n")) + range).second)
+            firstTries = triedRequests.size();
     }
-    ServeMode mode = options.mode;
     if (mode == ServeMode::StallAfterFirst)
         mode = requestCount == 1 && number == 0 ? ServeMode::Ranges : ServeMode::Stall;
     if (mode == ServeMode::WholeAfterFirst)
         mode = requestCount == 1 ? ServeMode::Ranges : ServeMode::WholeBody;
+    if (mode == ServeMode::FirstTryFails && firstTries == 0)
+        mode = ServeMode::Ranges;
 
     const uint64_t size = options.bodySize;
     std::string head;
@@ -187,6 +206,33 @@ bool LoopbackHttpServer::Answer(int connection, const std::string& request, int 
     }
     case ServeMode::Stall:
         WaitUntilClosed(connection);
+        return false;
+    case ServeMode::FirstTryFails: {
+        static const int statuses[] = {429, 500, 503};
+        if (firstTries % 5 < 3) {
+            head = "HTTP/1.1 " + std::to_string(statuses[firstTries % 5]) + " Busy\r\nContent-Length: 4\r\n\r\nbusy";
+            return SendAll(connection, head.data(), head.size(), false);
+        }
+        uint64_t first = 0, last = 0;
+        if (firstTries % 5 == 4 && ParseRange(range, &first, &last) && first < size) {
+            last = std::min(last, size - 1);
+            head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(first) + "-" +
+                   std::to_string(last) + "/" + std::to_string(size) +
+                   "\r\nContent-Length: " + std::to_string(last - first + 1) + "\r\n\r\n";
+            if (SendAll(connection, head.data(), head.size(), false))
+                SendBody(connection, first, (last - first + 1) / 2);
+        }
+        return false;
+    }
+    case ServeMode::Trickle:
+        head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";
+        if (!SendAll(connection, head.data(), head.size(), false))
+            return false;
+        for (uint64_t at = 0; at < size && !ShouldStop(); ++at) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!SendBody(connection, at, 1))
+                break;
+        }
         return false;
     case ServeMode::CloseEarly:
         head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n";

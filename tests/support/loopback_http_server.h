@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,9 @@ enum class ServeMode {
     StallAfterFirst,  // the first request as Ranges, every later one as Stall
     CloseEarly,       // 200 with the full length announced, then closes after closeAfter bytes
     WholeAfterFirst,  // the first request as Ranges, every later one as WholeBody
+    Trickle,          // 200 with the full length announced, then one byte every 100 ms
+    FirstTryFails,    // as Ranges, but the first request for each path and range is turned
+                      // away (429, 500, 503), closed unanswered, or cut off after half its body
 };
 
 // Bytes laid over the generated body at an offset: a large file that is mostly filler.
@@ -47,6 +51,9 @@ public:
     std::string Url(const std::string& path = "/photo.jpg") const;
     uint64_t BodyBytesSent() const { return bodyBytesSent; }
     int RequestCount() const { return requestCount; }
+    int ConnectionCount() const { return connectionCount; }
+    // From now on serves as mode, each request of FirstTryFails failing again at its first try.
+    void SwitchTo(ServeMode mode);
     std::vector<std::string> RangeHeaders() const;
     std::string LastUserAgent() const;
 
@@ -71,6 +78,9 @@ private:
     std::atomic<bool> stopping{false};
     std::atomic<uint64_t> bodyBytesSent{0};
     std::atomic<int> requestCount{0};
+    std::atomic<int> connectionCount{0};
+    std::atomic<ServeMode> currentMode;
+    std::set<std::string> triedRequests;  // FirstTryFails: path and range of every request seen
     mutable std::mutex mutex;
     std::vector<std::string> rangeHeaders;
     std::string lastUserAgent;
