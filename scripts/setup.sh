@@ -61,6 +61,23 @@ apt_install() {
 mapfile -t missing < <(missing_of "${required[@]}")
 mapfile -t missing_optional < <(missing_of "${optional_packages[@]}")
 
+# An optional package that could not be installed is not asked for again for half a day: a
+# developer who runs the scripts one by one would otherwise pay an index refresh and a failed
+# install at each. Removing the mark tries again at once.
+state=${ORVANE_SETUP_STATE:-${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/orvane-setup}
+optional_retry_seconds=$((12 * 3600))
+mark_of() { echo "$state/${1//[^A-Za-z0-9.+-]/_}.failed"; }
+wanted_optional=()
+for package in "${missing_optional[@]}"; do
+    mark=$(mark_of "$package")
+    if [ -f "$mark" ] && [ $(($(date +%s) - $(stat -c %Y "$mark"))) -lt "$optional_retry_seconds" ]; then
+        echo "setup: $package could not be installed lately; not tried again until 12 hours after (remove $mark to try now)"
+    else
+        wanted_optional+=("$package")
+    fi
+done
+missing_optional=("${wanted_optional[@]}")
+
 if [ ${#missing[@]} -ne 0 ] || [ ${#missing_optional[@]} -ne 0 ]; then
     echo "setup: installing ${missing[*]} ${missing_optional[*]}"
     if [ ${#missing_optional[@]} -ne 0 ]; then
@@ -82,8 +99,11 @@ if [ ${#missing[@]} -ne 0 ] || [ ${#missing_optional[@]} -ne 0 ]; then
         fi
     fi
     for package in "${missing_optional[@]}"; do
-        if ! apt_install "$package" >>/tmp/orvane-setup.log 2>&1; then
+        if apt_install "$package" >>/tmp/orvane-setup.log 2>&1; then
+            rm -f "$(mark_of "$package")"
+        else
             echo "setup: $package cannot be installed today; the Windows tests will run through the 64-bit build"
+            mkdir -p "$state" && : >"$(mark_of "$package")" || true
         fi
     done
 fi

@@ -35,7 +35,7 @@ failures=0
 check() {
     : >"$work/calls"
     output=$(cd "$work" && PATH="$work/bin:$PATH" CALLS="$work/calls" INSTALLED="$3" FAIL_UPDATE="$4" FAIL="$5" \
-        ORVANE_SETUP_DONE= bash "$setup" $2 2>&1)
+        ORVANE_SETUP_DONE= ORVANE_SETUP_STATE="$work/state" bash "$setup" $2 2>&1)
     status=$?
     problem=""
     [ "$status" -eq "$6" ] || problem="status $status, not $6"
@@ -51,10 +51,11 @@ check() {
 #     case                          job   installed    update fail            status output                                      calls                          absent
 check "index mid-sync"              test  ""           1      ""              0 "could not be refreshed in full.*Mirror sync"     "install -y -q cmake"          ""
 check "no 32-bit Wine today"        test  ""           0      "wine32:i386"   0 "wine32:i386 cannot be installed today.*64-bit"   "install -y -q wine32:i386"    ""
+check "the 32-bit Wine failed lately" test "$all_test" 0 ""                   0 "wine32:i386 could not be installed lately.*remove" - "apt-get"
 check "a needed package fails"      test  ""           1      "libwine-dev"   1 "cannot install libwine-dev, which"              "install -y -q libwine-dev$"   ""
 check "demo needs the compiler only" demo ""           0      ""              0 "installing cmake g\+\+ make pkg-config libcurl4-openssl-dev *$" "install -y -q cmake g\+\+ make pkg-config libcurl4-openssl-dev$" "wine|mingw|add-architecture"
 check "all there: no registry"      test  "$all_test wine32:i386" 0 ""        0 "^$"                                             -                              "apt-get"
 check "demo ignores test packages"  demo  "cmake g++ make pkg-config libcurl4-openssl-dev" 0 "" 0 "^$" -                              "apt-get"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "setup_test: 6 cases passed"
+echo "setup_test: 7 cases passed"
