@@ -54,8 +54,6 @@ const char Usage[] =
     "  -j N, --jobs N  read on N threads, N from 1 to 1024 (default: one a core; at most\n"
     "             64 read, each with one transfer in flight: -j 64 suits remote stores);\n"
     "             the output is the same, in the same order, whatever N\n"
-    "A remote read that a server turns away busy (429, 5xx) or whose connection breaks is\n"
-    "tried up to 4 times, waiting 0.25 s, 0.5 s, 1 s (or the server's Retry-After, to 8 s).\n"
     "  -q, --quiet  no progress line on a terminal during long runs\n"
     "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
     "             the rows, in code page 936 with CR LF (nothing when the list is empty);\n"
@@ -65,6 +63,8 @@ const char Usage[] =
     "  --help     show this text\n"
     "  --version  show the version\n"
     "The plain list and the messages show each control character as \\xHH.\n"
+    "A remote read that a server turns away busy (429, 5xx) or whose connection breaks is\n"
+    "tried up to 4 times, waiting 0.25 s, 0.5 s, 1 s (or the server's Retry-After, to 8 s).\n"
     "Exit status: 0 when every picture was read; 1 when one was not, FILE could not be\n"
     "written, a FOLDER could not be walked or the output could not be written; 2 for a\n"
     "usage error: an unknown option, an option's missing or wrong value.\n";
