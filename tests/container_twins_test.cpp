@@ -113,47 +113,45 @@ AddressOutcome ReadFile(const std::string& path)
     return outcome;
 }
 
-TEST(ContainerTwins, CommittedContainerFilesReadAsTheirJpeg)
+// Each container file under samples/containers/ and each camera raw file under samples/raw/
+// reads as the JPEG it was made from, through this build's file back end; the raw files also in
+// memory, local and remote.
+TEST(ContainerTwins, CommittedFilesReadAsTheirJpeg)
 {
     const std::string samples = ORVANE_SAMPLES_DIR;
-    size_t compared = 0;
-    for (const char* suffix : {".heic", ".avif", ".tif", ".png", ".webp"}) {
-        for (const std::string& name : NamesIn(samples + "/containers", suffix)) {
-            std::string stem = name.substr(0, name.size() - std::strlen(suffix));
-            AddressOutcome jpeg = ReadFile(samples + "/" + stem + ".jpg");
-            AddressOutcome container = ReadFile(samples + "/containers/" + name);
-            ASSERT_NE(jpeg.messageId, MessageCannotRead) << stem << ".jpg";
-            EXPECT_EQ(container.messageId, jpeg.messageId) << name;
-            EXPECT_EQ(std::memcmp(container.slots, jpeg.slots, sizeof jpeg.slots), 0) << name << ": the slots differ";
-            ++compared;
+    const struct {
+        const char* folder;
+        std::vector<const char*> suffixes;
+        size_t files;
+    } kinds[] = {
+        // Nine photographs: a HEIC, a PNG and a WebP each, a TIFF file for the eight with Exif,
+        // and one AVIF.
+        {"containers", {".heic", ".avif", ".tif", ".png", ".webp"}, 36},
+        {"raw", {".cr3", ".orf", ".rw2", ".rwl", ".raf", ".mrw"}, 7},  // the MMOR ORF included
+    };
+    for (const auto& kind : kinds) {
+        const std::string folder = samples + "/" + kind.folder + "/";
+        const bool isRaw = std::string(kind.folder) == "raw";
+        size_t compared = 0;
+        for (const char* suffix : kind.suffixes) {
+            for (const std::string& name : NamesIn(folder, suffix)) {
+                const std::string twin = samples + "/" + name.substr(0, name.size() - std::strlen(suffix)) + ".jpg";
+                AddressOutcome jpeg = ReadFile(twin);
+                AddressOutcome file = ReadFile(folder + name);
+                ASSERT_NE(jpeg.messageId, MessageCannotRead) << twin;
+                EXPECT_TRUE(!isRaw || jpeg.messageId == MessageOk) << twin;
+                EXPECT_EQ(file.messageId, jpeg.messageId) << name;
+                EXPECT_EQ(std::memcmp(file.slots, jpeg.slots, sizeof jpeg.slots), 0) << name << ": the slots differ";
+                for (bool remote : {false, true}) {
+                    if (isRaw)
+                        ExpectSame(Read(FileBytes(folder + name), remote), Read(FileBytes(twin), remote),
+                                   name + (remote ? " (remote)" : ""));
+                }
+                ++compared;
+            }
         }
+        EXPECT_EQ(compared, kind.files) << kind.folder;
     }
-    // Nine photographs: a HEIC, a PNG and a WebP each, a TIFF file for the eight with Exif, and
-    // one AVIF.
-    EXPECT_EQ(compared, 36u);
-}
-
-// Each camera raw file under samples/raw/ reads as the JPEG it was made from: through this
-// build's file back end, and in memory, local and remote.
-TEST(ContainerTwins, RawFilesReadAsTheirJpeg)
-{
-    const std::string samples = ORVANE_SAMPLES_DIR;
-    size_t compared = 0;
-    for (const char* suffix : {".cr3", ".orf", ".rw2", ".rwl", ".raf", ".mrw"}) {
-        for (const std::string& name : NamesIn(samples + "/raw", suffix)) {
-            std::string stem = name.substr(0, name.size() - std::strlen(suffix));
-            AddressOutcome jpeg = ReadFile(samples + "/" + stem + ".jpg");
-            AddressOutcome raw = ReadFile(samples + "/raw/" + name);
-            ASSERT_EQ(jpeg.messageId, MessageOk) << stem << ".jpg";
-            EXPECT_EQ(raw.messageId, jpeg.messageId) << name;
-            EXPECT_EQ(std::memcmp(raw.slots, jpeg.slots, sizeof jpeg.slots), 0) << name << ": the slots differ";
-            for (bool remote : {false, true})
-                ExpectSame(Read(FileBytes(samples + "/raw/" + name), remote),
-                           Read(FileBytes(samples + "/" + stem + ".jpg"), remote), name + (remote ? " (remote)" : ""));
-            ++compared;
-        }
-    }
-    EXPECT_EQ(compared, 7u);  // the MMOR ORF included
 }
 
 }  // namespace
