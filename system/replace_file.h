@@ -22,7 +22,7 @@ struct ReplaceOutcome {
 
 // Writes bytes into a new file beside the file that path names, flushes it to the disk and puts it
 // in that file's place. Natively a symbolic link stays a link and the file it names is replaced,
-// keeping its permissions; a file its user may not write is refused with EACCES, and a file size
+// keeping its permissions, and its owner and group where this user may give them; a file its user may not write is refused with EACCES, and a file size
 // limit ends in EFBIG rather than in a signal. When the outcome is not IsReplaced(), the file is
 // as it was and nothing is left beside it.
 ReplaceOutcome ReplaceWholeFile(const char* path, const char* bytes, size_t length);

@@ -16,6 +16,15 @@
 
 namespace {
 
+// What the new file takes from the one it replaces: its permissions and, where this user may
+// give them, its owner and group (root saving over a user's file leaves it the user's).
+struct FileLook {
+    mode_t mode = 0;
+    bool isReplacing = false;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
 ReplaceOutcome Refused(ReplaceRefusal refusal)
 {
     ReplaceOutcome outcome;
@@ -62,9 +71,9 @@ ReplaceOutcome FindTarget(const char* path, std::string& target)
     return ReplaceOutcome();
 }
 
-// Refuses what is not a plain file its user may write; else the permissions the new file takes:
-// the replaced file's, or what a plain create would give.
-ReplaceOutcome CheckTarget(const std::string& target, mode_t& mode)
+// Refuses what is not a plain file its user may write; else how the new file looks: as the
+// replaced file, or as a plain create would make it.
+ReplaceOutcome CheckTarget(const std::string& target, FileLook& look)
 {
     struct stat status;
     if (lstat(target.c_str(), &status) != 0) {
@@ -72,7 +81,7 @@ ReplaceOutcome CheckTarget(const std::string& target, mode_t& mode)
             return Failed(errno);
         const mode_t mask = umask(0);
         umask(mask);
-        mode = 0666 & ~mask;
+        look.mode = 0666 & ~mask;
         return ReplaceOutcome();
     }
     if (S_ISLNK(status.st_mode))  // a link put there since it was resolved
@@ -83,7 +92,7 @@ ReplaceOutcome CheckTarget(const std::string& target, mode_t& mode)
     // The rename needs only the folder's permission: the file's own must be asked for.
     if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return Failed(errno);
-    mode = status.st_mode & 07777;
+    look = {static_cast<mode_t>(status.st_mode & 07777), true, status.st_uid, status.st_gid};
     return ReplaceOutcome();
 }
 
@@ -101,12 +110,28 @@ std::string TemporaryName(const std::string& name, unsigned attempt, size_t name
     return name.substr(0, kept) + suffix;
 }
 
-int WriteNewFile(int folder, const std::string& temporary, const char* bytes, size_t length, mode_t mode)
+// The replaced file's owner and group for the new file. Whoever may not give a file away may
+// still give it a group of theirs; a file that can keep neither stays its writer's, as a plain
+// create leaves it. Answers whether both were kept.
+bool KeepOwner(int file, const FileLook& look)
+{
+    if (!look.isReplacing || (look.owner == geteuid() && look.group == getegid()))
+        return true;
+    if (fchown(file, look.owner, look.group) == 0)
+        return true;
+    const bool isGroupKept = fchown(file, static_cast<uid_t>(-1), look.group) == 0;
+    (void)isGroupKept;
+    return false;
+}
+
+int WriteNewFile(int folder, const std::string& temporary, const char* bytes, size_t length, const FileLook& look)
 {
     const int file = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (file < 0)
         return errno;
-    int error = fchmod(file, mode) == 0 ? 0 : errno;
+    // Before the mode: a change of owner clears the set-user and set-group bits.
+    KeepOwner(file, look);
+    int error = fchmod(file, look.mode) == 0 ? 0 : errno;
     for (size_t done = 0; !error && done < length;) {
         const ssize_t count = write(file, bytes + done, length - done);
         if (count < 0 && errno == EINTR)
@@ -156,7 +181,7 @@ constexpr int FolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // Writes the new file in folder and renames it over name; a name left by a run that was killed
 // is passed over.
-ReplaceOutcome ReplaceIn(int folder, const std::string& name, const char* bytes, size_t length, mode_t mode)
+ReplaceOutcome ReplaceIn(int folder, const std::string& name, const char* bytes, size_t length, const FileLook& look)
 {
     const long limit = fpathconf(folder, _PC_NAME_MAX);
     const size_t nameLimit = limit > 0 ? static_cast<size_t>(limit) : NAME_MAX;
@@ -164,7 +189,7 @@ ReplaceOutcome ReplaceIn(int folder, const std::string& name, const char* bytes,
     int error = EEXIST;
     for (unsigned attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
         const std::string temporary = TemporaryName(name, attempt, nameLimit);
-        error = WriteNewFile(folder, temporary, bytes, length, mode);
+        error = WriteNewFile(folder, temporary, bytes, length, look);
         if (error == 0 && renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) {
             error = errno;
             unlinkat(folder, temporary.c_str(), 0);
@@ -180,9 +205,9 @@ ReplaceOutcome ReplaceWholeFile(const char* path, const char* bytes, size_t leng
 {
     std::string target;
     ReplaceOutcome outcome = FindTarget(path, target);
-    mode_t mode = 0;
+    FileLook look;
     if (outcome.IsReplaced())
-        outcome = CheckTarget(target, mode);
+        outcome = CheckTarget(target, look);
     if (!outcome.IsReplaced())
         return outcome;
     const size_t slash = target.rfind('/');
@@ -191,7 +216,7 @@ ReplaceOutcome ReplaceWholeFile(const char* path, const char* bytes, size_t leng
     const int folder = open(folderPath.c_str(), FolderOpenFlags);
     if (folder < 0)
         return Failed(errno);
-    outcome = ReplaceIn(folder, name, bytes, length, mode);
+    outcome = ReplaceIn(folder, name, bytes, length, look);
     close(folder);
     return outcome;
 }

@@ -48,10 +48,11 @@ TEST(SaveNeverHarms, OnlyAPlainFileItsUserMayWriteIsReplaced)
          "it is a socket, not a regular file", S_IFSOCK},
         {"mkdir f", "", "f", User::Any, "it is a folder", S_IFDIR},
         {"ln -s none f", "", "f", User::Any, "it is a symbolic link to a file that does not exist", S_IFLNK},
-        {"echo old >t; ln -s t f", "", "f", User::Any, "", S_IFLNK},
+        {"echo old >t; chmod 604 t; ln -s t f", "", "f", User::Any, "", S_IFLNK},
         {"echo old >f; chmod 444 f; chown 65534 f .", "", "f", User::Nobody, "Permission denied", S_IFREG},
         {"echo old >f; chmod 777 .", "", "f", User::Nobody, "Permission denied", S_IFREG},  // another user's file
         {"echo old >f", "ulimit -f 1;", "f", User::Any, "File too large", S_IFREG},  // 512 bytes; the text has 573
+        {"echo old >f; chown 12345:23456 f; chmod 4750 f", "", "f", User::Root, "", S_IFREG},  // a user's file saved by root
         {"true", "", longName.c_str(), User::Any, "", S_IFREG},
     };
     const bool isRoot = geteuid() == 0;
@@ -66,6 +67,8 @@ TEST(SaveNeverHarms, OnlyAPlainFileItsUserMayWriteIsReplaced)
         const std::string launcher = c.user == User::Nobody ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
         ASSERT_EQ(std::system(("cd " + ShellQuoted(folder) + " && " + c.setup).c_str()), 0);
         std::set<std::string> before = NamesIn(folder);
+        struct stat old = {};
+        const bool isReplacing = stat((folder + "/" + c.file).c_str(), &old) == 0 && S_ISREG(old.st_mode);
         const ProgramRun run = RunProgramIn(ORVANE_CLI_PATH, folder, "--save " + ShellQuoted(c.file) + " p.jpg", c.limit, launcher);
 
         EXPECT_EQ(run.status, *c.reason ? 1 : 0);
@@ -76,6 +79,13 @@ TEST(SaveNeverHarms, OnlyAPlainFileItsUserMayWriteIsReplaced)
         // A FIFO would hold the reading test; only a plain file, or the file a link names, is read.
         const bool isFile = c.kind == S_IFREG || (c.kind == S_IFLNK && !*c.reason);
         const std::string saved = isFile ? FileBytes(folder + "/" + c.file) : "";
+        struct stat now = {};
+        if (!*c.reason && isReplacing) {
+            ASSERT_EQ(stat((folder + "/" + c.file).c_str(), &now), 0);
+            EXPECT_EQ(now.st_mode & 07777, old.st_mode & 07777) << "the replaced file's permissions";
+            EXPECT_EQ(now.st_uid, old.st_uid) << "its owner";
+            EXPECT_EQ(now.st_gid, old.st_gid) << "its group";
+        }
         if (!*c.reason) {
             EXPECT_EQ(saved.rfind(DialogFormOfPath(folder + "/p.jpg", "/", PathStyle::Posix) + "\r\n\r\n", 0), 0u);
         } else if (c.kind == S_IFREG) {
