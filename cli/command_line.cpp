@@ -23,6 +23,7 @@
 #include "cli/ordered_run.h"
 #include "cli/picture_output.h"
 #include "cli/progress_line.h"
+#include "cli/usage_text.h"
 #include "resources/code_page_936.h"
 #include "view/default_platform.h"
 
@@ -31,43 +32,6 @@
 #endif
 
 namespace {
-
-const char Usage[] =
-    "usage: orvane [--json | --csv] [-j N] [--quiet] ADDRESS...\n"
-    "       orvane [--save FILE] [--copy all|rows|info] ADDRESS\n"
-    "       orvane [--json | --csv] [-j N] [--quiet] -r FOLDER...\n"
-    "       orvane [--json | --csv] [-j N] [--quiet] [-r] --from LIST\n"
-    "Lists the Exif information of photographs: JPEG, HEIF/HEIC/AVIF, TIFF/DNG, PNG, WebP\n"
-    "and camera raw files.\n"
-    "ADDRESS is an \"http://\", \"https://\", \"ftp://\", \"gopher://\" or \"file:///\" address, or a\n"
-    "local path. https is checked against CURL_CA_BUNDLE's or SSL_CERT_FILE's authorities when set.\n"
-    "  --json     one JSON object per address and line\n"
-    "  --csv      a table for spreadsheets: a header naming the 41 items, then per address\n"
-    "             its address, message id and the 41 texts (RFC 4180, UTF-8, CR LF)\n"
-    "  -r, --recursive  read every picture file below each FOLDER (.jpg .jpeg .jpe .jfif\n"
-    "             .heic .heif .hif .avif .tif .tiff .dng .png .webp .cr2 .cr3 .nef .nrw\n"
-    "             .arw .sr2 .srf .raf .orf .rw2 .rwl .pef .srw .3fr .erf .mef .mos .iiq\n"
-    "             .kdc .dcr .mrw, any case), sorted by path; other arguments are read as\n"
-    "             they are\n"
-    "  --from LIST  read the addresses and paths of LIST (\"-\": standard input), one a line,\n"
-    "             as they come; empty lines are skipped; printed as the same arguments are\n"
-    "  -j N, --jobs N  read on N threads, N from 1 to 1024 (default: one a core; at most\n"
-    "             64 read, each with one transfer in flight: -j 64 suits remote stores);\n"
-    "             the output is the same, in the same order, whatever N\n"
-    "  -q, --quiet  no progress line on a terminal during long runs\n"
-    "  --save FILE  write FILE as the dialog's \"save as\" does: the address, an empty line,\n"
-    "             the rows, in code page 936 with CR LF (nothing when the list is empty);\n"
-    "             the list is printed as without it\n"
-    "  --copy all|rows|info  print the dialog's clipboard text instead of the list, in code\n"
-    "             page 936: all rows, or the rows / only the texts with every row selected\n"
-    "  --help     show this text\n"
-    "  --version  show the version\n"
-    "The plain list and the messages show each control character as \\xHH.\n"
-    "A remote read that a server turns away busy (429, 5xx) or whose connection breaks is\n"
-    "tried up to 4 times, waiting 0.25 s, 0.5 s, 1 s (or the server's Retry-After, to 8 s).\n"
-    "Exit status: 0 when every picture was read; 1 when one was not, FILE could not be\n"
-    "written, a FOLDER could not be walked or the output could not be written; 2 for a\n"
-    "usage error: an unknown option, an option's missing or wrong value.\n";
 
 #ifdef _WIN32
 // The clipboard text carries its own CR LF: standard output's text mode must not add a CR.
@@ -315,19 +279,19 @@ int RunOrvane(int argumentCount, const char* const* arguments, std::ostream& out
 {
     const Options options = ParseArguments(argumentCount, arguments);
     if (!options.usageError.empty()) {
-        err << options.usageError << Usage;
+        err << options.usageError << UsageText;
         return ExitUsage;
     }
     if (options.wantsHelp || options.wantsVersion) {
-        const bool isWritten = WriteOrTell(out, options.wantsHelp ? Usage : "orvane " ORVANE_VERSION "\n", true, err);
+        const bool isWritten = WriteOrTell(out, options.wantsHelp ? UsageText : "orvane " ORVANE_VERSION "\n", true, err);
         return isWritten ? ExitAllRead : ExitSomeNotRead;
     }
     if (options.addresses.empty() && !options.hasList) {
-        err << "orvane: no address given\n" << Usage;
+        err << "orvane: no address given\n" << UsageText;
         return ExitUsage;
     }
     if (const char* refusal = RefusedCombination(options)) {
-        err << refusal << Usage;
+        err << refusal << UsageText;
         return ExitUsage;
     }
 
