@@ -13,15 +13,27 @@
 
 namespace {
 
+// A file, the message its reading ends with and the step of the finder that decided.
+struct FindingCase {
+    const char* what;
+    Bytes bytes;
+    TextId message;
+    Finding finding;
+};
+
+template <size_t N>
+void ExpectFindings(const FindingCase (&cases)[N], const Bytes& block)
+{
+    for (const FindingCase& c : cases) {
+        ExpectReading(c.bytes, block, c.message, c.what);
+        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
+    }
+}
+
 TEST(ContainerStart, FirstBytesNameTheContainer)
 {
     Bytes block = RichBlock(Order::Little);
-    struct Case {
-        const char* what;
-        Bytes bytes;
-        TextId message;
-        Finding finding;
-    } cases[] = {
+    const FindingCase cases[] = {
         {"GIF", {'G', 'I', 'F', '8', '9', 'a'}, MessageNotJpeg, Finding::UnknownStart},
         {"II without 42", {'I', 'I', 0x2B, 0x00, 8, 0, 0, 0}, MessageNotJpeg, Finding::UnknownStart},  // BigTIFF
         {"MM without 42", {'M', 'M', 0x2A, 0x00}, MessageNotJpeg, Finding::UnknownStart},
@@ -36,10 +48,7 @@ TEST(ContainerStart, FirstBytesNameTheContainer)
         {"zero bytes", Bytes(12, 0), MessageNotJpeg, Finding::UnknownStart},
         {"empty file", {}, MessageCannotRead, Finding::NothingToRead},
     };
-    for (const Case& c : cases) {
-        ExpectReading(c.bytes, block, c.message, c.what);
-        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
-    }
+    ExpectFindings(cases, block);
 }
 
 // Each finder names where the block itself begins, identifier or not, whatever lies before it.
@@ -71,12 +80,7 @@ TEST(ContainerStart, JpegExifIsTheFirstApp1ThatCarriesIt)
     TiffBuilder other(Order::Big);
     other.ifd0.Ascii(0x010F, "Second segment");
     Bytes otherBlock = other.Build();
-    struct Case {
-        const char* what;
-        Bytes bytes;
-        TextId message;
-        Finding finding;
-    } cases[] = {
+    const FindingCase cases[] = {
         {"XMP then Exif", Jpeg({Segment(0xE0, Bytes(14, 0)), xmp, ExifSegment(block)}), MessageOk, Finding::Found},
         {"Exif then XMP", Jpeg({ExifSegment(block), xmp}), MessageOk, Finding::Found},
         {"two others then Exif", Jpeg({almost, xmp, ExifSegment(block), ExifSegment(otherBlock)}), MessageOk, Finding::Found},
@@ -85,10 +89,7 @@ TEST(ContainerStart, JpegExifIsTheFirstApp1ThatCarriesIt)
         {"Exif behind the image data", Jpeg({xmp, Segment(0xDA, Bytes(4, 0)), ExifSegment(block)}), MessageNoExif,
          Finding::JpegApp1NotExif},
     };
-    for (const Case& c : cases) {
-        ExpectReading(c.bytes, block, c.message, c.what);
-        EXPECT_EQ(FindIn(c.bytes).finding, c.finding) << c.what;
-    }
+    ExpectFindings(cases, block);
 }
 
 TEST(ContainerStart, JpegReadsExactlyAsBeforeCallForCall)

@@ -169,40 +169,37 @@ TEST(StreamOpen, RemoteOpensOfflineSessionWithProductNameAsAgent)
     reading.view.Close();
 }
 
-TEST(StreamOpen, PlainSessionOnlyWhenOfflineSessionCannotBeMade)
+// The offline session first, a plain one only when it cannot be made; a URL that is not cached
+// is not asked for again online.
+TEST(StreamOpen, RemoteSessionsAndUrlsAsTheirOpensAllow)
 {
-    Reading reading(Numbers(4));
-    reading.stream.faults.failOfflineSession = true;
-    reading.view.isRemote = 1;
-    ASSERT_TRUE(reading.view.Open("http://example.test/a.jpg"));
-    EXPECT_EQ(reading.stream.counters().sessionOpens, 2u);
-    EXPECT_EQ(reading.stream.lastSessionFlags(), 0u);
-    reading.view.Close();
-}
-
-TEST(StreamOpen, UncachedUrlFailsWithoutOnlineRetry)
-{
-    Reading reading(Numbers(4));
-    reading.stream.faults.failUrlOpen = true;
-    reading.view.isRemote = 1;
-    EXPECT_FALSE(reading.view.Open("http://example.test/a.jpg"));
-    EXPECT_EQ(reading.stream.counters().sessionOpens, 1u);
-    EXPECT_EQ(reading.stream.counters().urlOpens, 1u);
-    EXPECT_NE(reading.view.hSession, nullptr);
-    EXPECT_EQ(reading.view.hUrl, nullptr);
-    reading.view.Close();
-    EXPECT_EQ(reading.stream.OpenHandles(), 0);
-}
-
-TEST(StreamOpen, NoSessionAtAllFails)
-{
-    Reading reading(Numbers(4));
-    reading.stream.faults.failOfflineSession = true;
-    reading.stream.faults.failPlainSession = true;
-    reading.view.isRemote = 1;
-    EXPECT_FALSE(reading.view.Open("http://example.test/a.jpg"));
-    EXPECT_EQ(reading.stream.counters().sessionOpens, 2u);
-    EXPECT_EQ(reading.stream.counters().urlOpens, 0u);
+    const struct {
+        bool failOffline, failPlain, failUrl;
+        bool isOpen;
+        unsigned sessionOpens, urlOpens;
+    } cases[] = {
+        {true, false, false, true, 2, 1},
+        {false, false, true, false, 1, 1},
+        {true, true, false, false, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.failOffline << c.failPlain << c.failUrl);
+        Reading reading(Numbers(4));
+        reading.stream.faults.failOfflineSession = c.failOffline;
+        reading.stream.faults.failPlainSession = c.failPlain;
+        reading.stream.faults.failUrlOpen = c.failUrl;
+        reading.view.isRemote = 1;
+        EXPECT_EQ(reading.view.Open("http://example.test/a.jpg"), c.isOpen);
+        EXPECT_EQ(reading.stream.counters().sessionOpens, c.sessionOpens);
+        EXPECT_EQ(reading.stream.counters().urlOpens, c.urlOpens);
+        if (c.sessionOpens == 2 && c.isOpen) {
+            EXPECT_EQ(reading.stream.lastSessionFlags(), 0u);
+        }
+        EXPECT_EQ(reading.view.hSession != nullptr, !c.failPlain);
+        EXPECT_EQ(reading.view.hUrl != nullptr, c.isOpen);
+        reading.view.Close();
+        EXPECT_EQ(reading.stream.OpenHandles(), 0);
+    }
 }
 
 TEST(StreamOpen, FailedLocalOpenLeavesTheInvalidHandle)
